@@ -1,0 +1,66 @@
+#include "driver/esegui.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "driver/errori.h"
+#include "driver/form1.h"
+
+namespace compattatore {
+
+std::string cartella_eseguibile() {
+    std::vector<char> buffer(4096);
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0) return ".";
+        if (static_cast<size_t>(n) < buffer.size()) {
+            std::string percorso(buffer.data(), static_cast<size_t>(n));
+            const auto barra = percorso.rfind('/');
+            if (barra == std::string::npos) return ".";
+            if (barra == 0) return "";  // the root: "" + "/" + name
+            return percorso.substr(0, barra);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+namespace {
+
+int esegui_predefinito() {
+    InterfacciaTerminale terminale;
+    Form1 form;
+    form.interfaccia = &terminale;
+    form.cartella_programma = cartella_eseguibile();
+    try {
+        return form.Form_Load();
+    } catch (const ErroreFatale&) {
+        return uscita_fatale;
+    } catch (const ErrorePiattaforma& e) {
+        terminale.chiudi_attesa();
+        std::fprintf(stderr, "compattatore: %s\n", e.what());
+        return uscita_piattaforma;
+    }
+}
+
+}  // namespace
+
+int esegui(int argc, char** argv) {
+    try {
+        if (argc <= 1) return esegui_predefinito();
+        std::fprintf(stderr, "compattatore: unexpected argument '%s'\n", argv[1]);
+        return uscita_uso;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "compattatore: out of memory\n");
+        return uscita_piattaforma;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "compattatore: %s\n", e.what());
+        return uscita_piattaforma;
+    }
+}
+
+}  // namespace compattatore

@@ -1,0 +1,103 @@
+#include "driver/form1.h"
+
+#include <iostream>
+
+#include "driver/errori.h"
+#include "driver/file_sostitutivo.h"
+#include "reader/codici_errore.h"
+
+namespace compattatore {
+
+namespace {
+constexpr std::string_view marcatore_fine = "riferimento fine del file";
+}
+
+int Form1::Form_Load() {
+    nome_scenario = "VALCRESTINA_TORVE";
+    numero_treno = "325";
+    interfaccia->mostra_attesa();
+
+    dati_linea();
+    dati_treno();
+    dati_note();
+    dati_rallentamenti();
+    dati_scheda();
+
+    int32_t j = 1;
+    memorizza_percorso(j);
+
+    interfaccia->chiudi_attesa();
+    return stato;
+}
+
+void Form1::errore(const std::string& a) {
+    const std::string testo = " Errore n. " + a;
+    interfaccia->mostra_errore(testo);
+    int numero = 0;
+    for (char c : a) {
+        if (c >= '0' && c <= '9') numero = numero * 10 + (c - '0');
+    }
+    fatale = numero;
+    throw ErroreFatale(numero);
+}
+
+std::string Form1::unisci(const std::string& cartella, std::string_view nome) {
+    std::string percorso = cartella;
+    percorso += '/';
+    percorso += nome;
+    return percorso;
+}
+
+std::string Form1::percorso_programma(std::string_view nome) const {
+    return unisci(cartella_programma, nome);
+}
+
+std::string Form1::percorso_uscita(std::string_view nome) const {
+    return unisci(cartella_uscita.empty() ? cartella_programma : cartella_uscita, nome);
+}
+
+std::string Form1::percorso_linea() const {
+    return file_linea.empty() ? percorso_programma(nome_scenario + "_linea.txt") : file_linea;
+}
+
+std::string Form1::percorso_treno() const {
+    return file_treno.empty() ? percorso_programma(nome_scenario + "_" + numero_treno + "-.txt")
+                              : file_treno;
+}
+
+void Form1::scrivi_testo(std::string_view nome, const char* const* righe, size_t quante) {
+    FileSostitutivo file(percorso_programma(nome));
+    for (size_t i = 0; i < quante; ++i) {
+        const std::string_view riga = righe[i];
+        if (riga == marcatore_fine) break;
+        file.scrivi(riga);
+        file.scrivi("\r\n");
+    }
+    file.chiudi();
+    scritti.emplace_back(nome);
+}
+
+std::ostream& Form1::uscita_messaggi() {
+    return messaggi ? *messaggi : std::cerr;
+}
+
+void Form1::segnala_errore_lettore() {
+    const auto d = descrivi_codice(codice_lettore);
+    auto& out = uscita_messaggi();
+    out << "compattatore:";
+    if (!file_errore.empty()) {
+        out << file_errore << ':';
+        if (riga_errore > 0) out << riga_errore << ':' << colonna_errore << ':';
+    }
+    out << " error " << codice_lettore << ": " << d.significato;
+    if (d.con_posizione) out << " (position " << posizione_lettore << " m)";
+    out << '\n';
+}
+
+void Form1::segnala_registrazione(const Registrazione& r) {
+    const auto d = descrivi_codice(r.codice);
+    uscita_messaggi() << "compattatore: warning " << r.codice << ": " << d.significato
+                      << " (position " << r.posizione << " m)\n";
+}
+
+}  // namespace compattatore

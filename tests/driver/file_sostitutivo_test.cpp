@@ -1,0 +1,75 @@
+#include "driver/file_sostitutivo.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "driver/errori.h"
+
+namespace fs = std::filesystem;
+using compattatore::ErrorePiattaforma;
+using compattatore::FileSostitutivo;
+
+namespace {
+
+std::string leggi(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct CartellaTemporanea {
+    fs::path percorso;
+    CartellaTemporanea() {
+        std::string modello = (fs::temp_directory_path() / "ct-XXXXXX").string();
+        percorso = ::mkdtemp(modello.data());
+    }
+    ~CartellaTemporanea() {
+        fs::permissions(percorso, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(percorso);
+    }
+};
+
+}  // namespace
+
+TEST(FileSostitutivo, ReplacesALongerFileWholly) {
+    CartellaTemporanea dir;
+    const auto p = dir.percorso / "a.txt";
+    { std::ofstream(p) << std::string(10000, 'x'); }
+    FileSostitutivo f(p.string());
+    f.scrivi("abc");
+    f.chiudi();
+    EXPECT_EQ(leggi(p), "abc");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.percorso), fs::directory_iterator()), 1);
+}
+
+TEST(FileSostitutivo, AbandonedWriteLeavesTheOldFileAndNoTemporary) {
+    CartellaTemporanea dir;
+    const auto p = dir.percorso / "a.dat";
+    { std::ofstream(p) << "old"; }
+    {
+        FileSostitutivo f(p.string());
+        f.scrivi(std::string(200000, 'y'));
+    }
+    EXPECT_EQ(leggi(p), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.percorso), fs::directory_iterator()), 1);
+}
+
+TEST(FileSostitutivo, UnwritableDirectoryIsAClearFailure) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only directories";
+    CartellaTemporanea dir;
+    const auto p = dir.percorso / "a.txt";
+    { std::ofstream(p) << "old"; }
+    fs::permissions(dir.percorso, fs::perms::owner_read | fs::perms::owner_exec);
+    try {
+        FileSostitutivo f(p.string());
+        FAIL() << "expected a failure";
+    } catch (const ErrorePiattaforma& e) {
+        EXPECT_NE(std::string(e.what()).find(p.string()), std::string::npos);
+    }
+    EXPECT_EQ(leggi(p), "old");
+}

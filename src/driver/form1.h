@@ -117,6 +117,11 @@ class Form1 {
 
     // The compactor: reader, marker pass, reserved slots, codes, binary files.
     void memorizza_percorso(int32_t& j);
+    // Its stages after the reader, each usable on its own: the marker pass over the cells,
+    // the reserved slots with the two codes (may end in `errore`), the binary files.
+    void passo_marcatori();
+    void riempi_slot_riservati();
+    void scrivi_file_binari();
     int16_t codice_gara_og();
     int32_t codice_gara_st();
 

@@ -4,10 +4,12 @@
 
 #include <cstdio>
 #include <exception>
+#include <iostream>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "driver/comandi.h"
 #include "driver/errori.h"
 #include "driver/form1.h"
 
@@ -52,8 +54,15 @@ int esegui_predefinito() {
 int esegui(int argc, char** argv) {
     try {
         if (argc <= 1) return esegui_predefinito();
-        std::fprintf(stderr, "compattatore: unexpected argument '%s'\n", argv[1]);
-        return uscita_uso;
+        // Any argument selects one of the authors' commands.
+        const std::vector<std::string> argomenti(argv + 1, argv + argc);
+        const int stato = esegui_comandi(argomenti, std::cout, std::cerr);
+        std::cout.flush();
+        if (!std::cout) {
+            std::fprintf(stderr, "compattatore: standard output could not be written\n");
+            return uscita_piattaforma;
+        }
+        return stato;
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "compattatore: out of memory\n");
         return uscita_piattaforma;

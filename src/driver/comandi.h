@@ -1,0 +1,45 @@
+// The authors' commands: compile a scenario of one's own, write the built-in sources as a
+// starting point, and the inspection tools. The no-argument run is not here (esegui.cpp).
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace compattatore {
+
+struct OpzioniCompila {
+    std::string file_linea;
+    std::string file_treno;
+    std::optional<std::string> nome;      // --name
+    std::optional<std::string> numero;    // --train
+    std::optional<std::string> uscita;    // --output
+    std::optional<std::string> rapporto;  // --report
+    bool senza_tracciato = false;         // --no-track-plan
+};
+
+// Scenario name and train number, as Windows-1252 bytes.
+struct NomiScenario {
+    std::string nome_scenario;
+    std::string numero_treno;
+};
+
+// The names a compile uses: --name / --train when given, otherwise taken from the file names
+// `NAME_linea.txt` and `NAME_NUMBER-.txt` (the directory part is not looked at). A name that
+// is UTF-8 becomes Windows-1252. On failure returns nothing and puts what is expected into
+// `errore`.
+std::optional<NomiScenario> nomi_scenario(const OpzioniCompila& opzioni, std::string& errore);
+
+// The directory that holds `file`: "." for a bare name, "" for a file in the root (so that
+// joining it with "/" gives back the root).
+std::string cartella_di(const std::string& file);
+
+// Each returns the exit status; messages go to `err`.
+int comando_compile(const OpzioniCompila& opzioni, std::ostream& err);
+int comando_sources(const std::string& cartella, std::ostream& err);
+
+// The command line without the program name; at least one argument.
+int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out, std::ostream& err);
+
+}  // namespace compattatore

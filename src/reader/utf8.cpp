@@ -1,0 +1,127 @@
+#include "reader/utf8.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace compattatore {
+
+namespace {
+
+// Characters of bytes 0x80 to 0x9F; 0 where Windows-1252 defines none.
+constexpr std::array<char32_t, 32> alti{
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       // 0x88
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,  // 0x98
+};
+
+std::optional<uint8_t> in_windows1252(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<uint8_t>(c);
+    for (size_t i = 0; i < alti.size(); ++i) {
+        if (alti[i] != 0 && alti[i] == c) return static_cast<uint8_t>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
+// Decodes the character at `i` and advances `i`; nullopt for anything that is not strict
+// UTF-8 (a stray continuation byte, a truncated sequence, an overlong form, a surrogate,
+// a value above U+10FFFF).
+std::optional<char32_t> decodifica(std::string_view t, size_t& i) {
+    const auto b0 = static_cast<uint8_t>(t[i]);
+    if (b0 < 0x80) {
+        ++i;
+        return b0;
+    }
+    size_t seguenti;
+    char32_t c;
+    char32_t minimo;
+    if ((b0 & 0xE0) == 0xC0) {
+        seguenti = 1;
+        c = b0 & 0x1F;
+        minimo = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        seguenti = 2;
+        c = b0 & 0x0F;
+        minimo = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        seguenti = 3;
+        c = b0 & 0x07;
+        minimo = 0x10000;
+    } else {
+        return std::nullopt;
+    }
+    if (t.size() - i <= seguenti) return std::nullopt;
+    for (size_t k = 1; k <= seguenti; ++k) {
+        const auto b = static_cast<uint8_t>(t[i + k]);
+        if ((b & 0xC0) != 0x80) return std::nullopt;
+        c = (c << 6) | (b & 0x3F);
+    }
+    if (c < minimo || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+    i += seguenti + 1;
+    return c;
+}
+
+}  // namespace
+
+ConversioneUtf8 da_utf8(std::string_view testo) {
+    ConversioneUtf8 r;
+    bool non_ascii = false;
+    for (size_t i = 0; i < testo.size();) {
+        const auto c = decodifica(testo, i);
+        if (!c) return r;
+        if (*c >= 0x80) non_ascii = true;
+    }
+    if (!non_ascii) return r;
+
+    r.esito = ConversioneUtf8::Esito::convertito;
+    r.testo.reserve(testo.size());
+    size_t i = 0;
+    if (testo.substr(0, 3) == "\xEF\xBB\xBF") i = 3;
+    size_t riga = 1;
+    size_t colonna = 1;
+    while (i < testo.size()) {
+        const char32_t c = *decodifica(testo, i);
+        const auto b = in_windows1252(c);
+        if (!b) {
+            r.esito = ConversioneUtf8::Esito::senza_forma;
+            r.testo.clear();
+            r.carattere = c;
+            r.riga = riga;
+            r.colonna = colonna;
+            return r;
+        }
+        r.testo.push_back(static_cast<char>(*b));
+        const bool cr_lf = c == '\r' && i < testo.size() && testo[i] == '\n';
+        if ((c == '\r' && !cr_lf) || c == '\n') {
+            ++riga;
+            colonna = 1;
+        } else if (!cr_lf) {
+            ++colonna;
+        }
+    }
+    return r;
+}
+
+std::string a_utf8(std::string_view testo) {
+    std::string r;
+    r.reserve(testo.size());
+    for (const char ch : testo) {
+        const auto b = static_cast<uint8_t>(ch);
+        char32_t c = b;
+        if (b >= 0x80 && b < 0xA0 && alti[b - 0x80] != 0) c = alti[b - 0x80];
+        if (c < 0x80) {
+            r.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            r.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            r.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            r.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            r.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            r.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return r;
+}
+
+}  // namespace compattatore

@@ -224,13 +224,7 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     app.set_version_flag("--version", "compattatore " COMPATTATORE_VERSION);
     app.require_subcommand(1);
     app.footer(
-        "Commands in full:\n"
-        "  compattatore compile LINE_FILE TRAIN_FILE [--name NAME] [--train NUMBER]\n"
-        "                       [--output DIR] [--no-track-plan] [--report FILE]\n"
-        "  compattatore sources DIR\n"
-        "  compattatore dump FILE\n"
-        "  compattatore plot SIM_FILE [--output SVG]\n"
-        "'compattatore COMMAND --help' describes each command.\n"
+        "Each command describes itself: compattatore COMMAND --help\n"
         "\n"
         "Exit status:\n"
         "  0  success (warnings allowed)\n"

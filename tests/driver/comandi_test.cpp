@@ -167,7 +167,7 @@ TEST(RigaDiComando, UsageErrorsSayWhatIsExpected) {
         {{"sources", "a", "b"}, 2, "DIR"},
         {{"dump"}, 2, "FILE"},
         {{"plot"}, 2, "SIM_FILE"},
-        {{"--help"}, 0, "compile LINE_FILE TRAIN_FILE"},
+        {{"--help"}, 0, "Exit status"},
         {{"compile", "--help"}, 0, "--no-track-plan"},
         {{"plot", "--help"}, 0, "--output"},
         {{"--version"}, 0, "compattatore "},

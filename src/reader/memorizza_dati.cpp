@@ -199,6 +199,7 @@ class Lettore {
             if (record_generale() == Esito::esci) return Esito::esci;
             if (fine_sezione()) break;
         }
+        riga_ = colonna_ = 0;
 
         f_.progressive_ordina();
         f_.numero_montagne = 0;

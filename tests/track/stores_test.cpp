@@ -150,57 +150,20 @@ TEST_F(Celle, StoresOutsideTheCellsThrowAndChangeNothing) {
     };
     const Caso casi[] = {
         // cell 7; its last approach cell would be -1
-        {"signal near the origin",
-         [](Form1& f) {
-             Segnale s;
-             s.posizione = 300;
-             s.memo(f);
-         }},
-        {"signal past the end",
-         [](Form1& f) {
-             Segnale s;
-             s.posizione = 63000;
-             s.memo(f);
-         }},
-        {"slowdown ending past the end",
-         [](Form1& f) {
-             Rallentamento r;
-             r.l = 50000;
-             r.memo(f);
-         }},
-        {"slowdown ending before the origin",
-         [](Form1& f) {
-             Rallentamento r;
-             r.l = -23000;
-             r.memo(f);
-         }},
-        {"slowdown with a negative start",
-         [](Form1& f) {
-             Rallentamento r;
-             r.inizio = -100;
-             r.memo(f);
-         }},
-        {"board past the end",
-         [](Form1& f) {
-             Indicatore i;
-             i.posizione = 62999;
-             i.memo(f);
-         }},
-        {"board at a negative position",
-         [](Form1& f) {
-             Indicatore i;
-             i.posizione = -100;
-             i.memo(f);
-         }},
+        {"signal near the origin", [](Form1& f) { Segnale{.posizione = 300}.memo(f); }},
+        {"signal past the end", [](Form1& f) { Segnale{.posizione = 63000}.memo(f); }},
+        {"slowdown ending past the end", [](Form1& f) { Rallentamento{.l = 50000}.memo(f); }},
+        {"slowdown ending before the origin", [](Form1& f) { Rallentamento{.l = -23000}.memo(f); }},
+        {"slowdown with a negative start", [](Form1& f) { Rallentamento{.inizio = -100}.memo(f); }},
+        {"board past the end", [](Form1& f) { Indicatore{.posizione = 62999}.memo(f); }},
+        {"board at a negative position", [](Form1& f) { Indicatore{.posizione = -100}.memo(f); }},
         {"mountain past the end",
          [](Form1& f) {
-             Montagna m{62000, 63100, 12};
-             m.memo(f);
+             Montagna{62000, 63100, 12}.memo(f);
          }},
         {"mountain before the origin",
          [](Form1& f) {
-             Montagna m{-200, 500, 12};
-             m.memo(f);
+             Montagna{-200, 500, 12}.memo(f);
          }},
     };
     for (const auto& k : casi) {

@@ -174,6 +174,9 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
     } catch (const std::bad_alloc&) {
         err << "compattatore: out of memory\n";
         stato = uscita_piattaforma;
+    } catch (const std::exception& e) {
+        err << "compattatore: " << e.what() << '\n';
+        stato = uscita_piattaforma;
     }
 
     // The report tells every ending in which the reader ran, a fatal one included.

@@ -1,0 +1,134 @@
+// The program itself, run with no arguments the way a person starts it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string leggi(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int32_t le(const std::string& b, size_t at, int byte) {
+    uint32_t v = 0;
+    for (int i = byte - 1; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(b.at(at + i));
+    if (byte == 2) return static_cast<int16_t>(v);
+    return static_cast<int32_t>(v);
+}
+
+struct Esito {
+    int stato = -1;
+    std::string uscita;
+    std::string errori;
+};
+
+class Esecuzione : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        radice_ = fs::temp_directory_path() /
+                  ("esecuzione_" + std::to_string(::getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(radice_);
+        for (const char* d : {"programma", "altrove", "uscite"})
+            fs::create_directories(radice_ / d);
+        fs::copy_file(COMPATTATORE_EXE, programma() / "compattatore");
+    }
+    void TearDown() override { fs::remove_all(radice_); }
+
+    fs::path programma() const { return radice_ / "programma"; }
+
+    // Started from another directory, on a terminal (no display).
+    Esito avvia() {
+        const fs::path out = radice_ / "uscite" / "out";
+        const fs::path err = radice_ / "uscite" / "err";
+        const std::string comando = "cd '" + (radice_ / "altrove").string() +
+                                    "' && env -u DISPLAY -u WAYLAND_DISPLAY '" +
+                                    (programma() / "compattatore").string() + "' >'" +
+                                    out.string() + "' 2>'" + err.string() + "'";
+        const int r = std::system(comando.c_str());
+        Esito e;
+        if (r != -1 && WIFEXITED(r)) e.stato = WEXITSTATUS(r);
+        e.uscita = leggi(out);
+        e.errori = leggi(err);
+        return e;
+    }
+
+    // Every file the run left beside the program, with its bytes.
+    std::map<std::string, std::string> prodotti() const {
+        std::map<std::string, std::string> r;
+        for (const auto& e : fs::directory_iterator(programma())) {
+            const std::string nome = e.path().filename().string();
+            if (nome != "compattatore") r[nome] = leggi(e.path());
+        }
+        return r;
+    }
+
+    fs::path radice_;
+};
+
+TEST_F(Esecuzione, NoArgumentRunLeavesTheSixFiles) {
+    const Esito e = avvia();
+    EXPECT_EQ(e.stato, 0);
+    EXPECT_EQ(e.uscita, "Attendere\n");
+    EXPECT_EQ(e.errori, "");
+    EXPECT_TRUE(fs::is_empty(radice_ / "altrove"));
+
+    const auto file = prodotti();
+    std::map<std::string, size_t> misure;
+    for (const auto& [nome, byte] : file) misure[nome] = byte.size();
+    ASSERT_EQ(misure.size(), 6u);
+    const size_t note = misure["VALCRESTINA_TORVE_325_note.txt"];
+    EXPECT_GT(note, 0u);
+    EXPECT_EQ(misure, (std::map<std::string, size_t>{
+                          {"VALCRESTINA_TORVE_linea.dat", 1259964},
+                          {"VALCRESTINA_TORVE_325.sim", 3741},
+                          {"VALCRESTINA_TORVE_325.dat", 18915},
+                          {"VALCRESTINA_TORVE_325_note.txt", note},
+                          {"VALCRESTINA_TORVE_325_rallentamenti.txt", 3282},
+                          {"VALCRESTINA_TORVE_325_scheda_treno.txt", 4268},
+                      }));
+
+    // The cells: the three marks of the built-in slowdown and no other abbattimento; cell 1
+    // holds 5121 and the plain code.
+    const std::string& dat = file.at("VALCRESTINA_TORVE_325.dat");
+    std::vector<size_t> abbattimenti;
+    for (size_t c = 0; c * 15 < dat.size(); ++c) {
+        if (static_cast<uint8_t>(dat[c * 15]) == 12) {
+            abbattimenti.push_back(c);
+            EXPECT_EQ(le(dat, c * 15 + 1, 2), 180) << c;
+        }
+    }
+    EXPECT_EQ(abbattimenti, (std::vector<size_t>{438, 445, 451}));
+    EXPECT_EQ(le(dat, 15 + 1, 2), 5121);
+    EXPECT_EQ(le(dat, 15 + 3, 2), 2525);
+
+    // The scenario table: entry 85 holds 610 and the weighted code.
+    const std::string& sim = file.at("VALCRESTINA_TORVE_325.sim");
+    size_t at = 0;
+    for (int voce = 0; voce < 85; ++voce) at += 34 + static_cast<size_t>(le(sim, at + 14, 2));
+    const size_t n = static_cast<size_t>(le(sim, at + 14, 2));
+    EXPECT_EQ(sim.substr(at + 16, n), "VALCRESTINA_TORVE");
+    EXPECT_EQ(le(sim, at + 16 + n, 2), 610);
+    EXPECT_EQ(le(sim, at + 30 + n, 4), 34692);
+
+    // A second run gives the same bytes.
+    const Esito seconda = avvia();
+    EXPECT_EQ(seconda.stato, 0);
+    EXPECT_TRUE(prodotti() == file);
+}
+
+}  // namespace

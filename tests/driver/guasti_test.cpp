@@ -264,7 +264,9 @@ TEST(Guasti, DISABLED_CompileWithASourceMissingOrUnreadable) {
 
         EXPECT_NE(e.stato, 0);
         EXPECT_NE(e.errori.find(guasto), std::string::npos) << e.errori;
-        if (caso.motivo) EXPECT_NE(e.errori.find(caso.motivo), std::string::npos) << e.errori;
+        if (caso.motivo) {
+            EXPECT_NE(e.errori.find(caso.motivo), std::string::npos) << e.errori;
+        }
         controlla_intatti(uscita, precedenti);
         EXPECT_EQ(uscita.nomi().size(), binari.size());
         // The author's sources are never touched, whatever happened.

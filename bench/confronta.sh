@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Times whole processes side by side, interleaved, in one run:
+#   - the no-argument run against `cp` of its six output files into a fresh directory;
+#   - the compile of the maximal scenario against `cp` of its three outputs.
+# `cp` is the disk's floor. Reports the median and the fastest wall time of each, their
+# ratio, and the peak memory (maximum resident set) of every process.
+# Goals: each ratio of medians within 2, peak memory of the maximal compile under 48 MB.
+#
+#   bench/confronta.sh [REPETITIONS]     (default 30)
+# The program is taken from $COMPATTATORE (default: build/compattatore, built with the
+# "default" preset when missing). Scratch files go under $TMPDIR (default /tmp).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+reps=${1:-30}
+exe=${COMPATTATORE:-build/compattatore}
+if [ ! -x "$exe" ]; then
+  cmake --preset default >/dev/null
+  cmake --build --preset default --target compattatore
+fi
+exe=$(realpath "$exe")
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+python3 bench/genera_massimo.py "$scratch/massimo"
+
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'),"\
+"$(awk '/MemTotal/ {printf " %.0f GiB", $2/1048576}' /proc/meminfo);"\
+" scratch on $(df -hT "$scratch" | awk 'NR==2 {print $1 " (" $2 ")"}')"
+echo "program: $exe"
+echo
+
+python3 - "$exe" "$scratch" "$reps" <<'PY'
+import os, shutil, statistics, subprocess, sys, time
+
+exe, scratch, reps = sys.argv[1], sys.argv[2], int(sys.argv[3])
+massimo = os.path.join(scratch, "massimo")
+devnull = os.open(os.devnull, os.O_RDWR)
+count = 0
+
+
+def fresh():
+    global count
+    count += 1
+    d = os.path.join(scratch, "r%d" % count)
+    os.mkdir(d)
+    return d
+
+
+def run(argv, cwd=None):
+    """Wall time (s) and peak memory (KiB) of one process; fails on a non-zero status."""
+    t0 = time.perf_counter()
+    pid = os.posix_spawn(argv[0], argv, os.environ,
+                         file_actions=[(os.POSIX_SPAWN_DUP2, devnull, 0),
+                                       (os.POSIX_SPAWN_DUP2, devnull, 1),
+                                       (os.POSIX_SPAWN_DUP2, devnull, 2)])
+    _, status, usage = os.wait4(pid, 0)
+    t = time.perf_counter() - t0
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit("failed (%d): %s" % (os.waitstatus_to_exitcode(status), " ".join(argv)))
+    return t, usage.ru_maxrss
+
+
+def copy_program():
+    d = fresh()
+    p = os.path.join(d, "compattatore")
+    shutil.copy2(exe, p)  # the no-argument run writes beside the program
+    return d, p
+
+
+cp = shutil.which("cp")
+predefiniti = ["VALCRESTINA_TORVE_325_note.txt", "VALCRESTINA_TORVE_325_rallentamenti.txt",
+               "VALCRESTINA_TORVE_325_scheda_treno.txt", "VALCRESTINA_TORVE_linea.dat",
+               "VALCRESTINA_TORVE_325.sim", "VALCRESTINA_TORVE_325.dat"]
+massimi = ["MASSIMO_linea.dat", "MASSIMO_9999.sim", "MASSIMO_9999.dat"]
+linea = os.path.join(massimo, "MASSIMO_linea.txt")
+treno = os.path.join(massimo, "MASSIMO_9999-.txt")
+
+# One run of each to have the files that cp copies (and a warm page cache).
+ref, p = copy_program()
+run([p])
+rif_predefiniti = [os.path.join(ref, f) for f in predefiniti]
+rif_massimo = fresh()
+run([exe, "compile", linea, treno, "--output", rif_massimo])
+rif_massimi = [os.path.join(rif_massimo, f) for f in massimi]
+sizes = (sum(os.path.getsize(f) for f in rif_predefiniti),
+         sum(os.path.getsize(f) for f in rif_massimi))
+
+res = {k: [] for k in ("run", "cp6", "max", "cp3")}
+for i in range(reps):
+    d, p = copy_program()
+    res["run"].append(run([p]))
+    res["cp6"].append(run([cp] + rif_predefiniti + [fresh()]))
+    res["max"].append(run([exe, "compile", linea, treno, "--output", fresh()]))
+    res["cp3"].append(run([cp] + rif_massimi + [fresh()]))
+    if i % 5 == 4:  # keep the scratch directory small
+        for e in os.listdir(scratch):
+            if e.startswith("r") and os.path.join(scratch, e) not in (ref, rif_massimo):
+                shutil.rmtree(os.path.join(scratch, e))
+
+
+def line(name, k):
+    ts = [t for t, _ in res[k]]
+    mem = max(m for _, m in res[k])
+    print("%-34s median %8.2f ms   fastest %8.2f ms   peak memory %6.1f MB"
+          % (name, statistics.median(ts) * 1e3, min(ts) * 1e3, mem / 1024))
+    return statistics.median(ts), mem
+
+
+print("%d repetitions, interleaved" % reps)
+a, _ = line("no-argument run", "run")
+b, _ = line("cp of its 6 files (%.2f MB)" % (sizes[0] / 1e6), "cp6")
+c, mem = line("maximal compile", "max")
+d, _ = line("cp of its 3 files (%.2f MB)" % (sizes[1] / 1e6), "cp3")
+print()
+ok = True
+for name, ratio in (("no-argument run / cp", a / b), ("maximal compile / cp", c / d)):
+    good = ratio <= 2.0
+    ok &= good
+    print("%-34s %5.2fx   goal <= 2x: %s" % (name, ratio, "met" if good else "MISSED"))
+good = mem < 48 * 1024
+ok &= good
+print("%-34s %5.1f MB  goal < 48 MB: %s" % ("maximal compile peak memory", mem / 1024,
+                                             "met" if good else "MISSED"))
+PY

@@ -12,6 +12,7 @@
 #include "driver/comandi.h"
 #include "driver/errori.h"
 #include "driver/form1.h"
+#include "driver/scelta_interfaccia.h"
 
 namespace compattatore {
 
@@ -34,17 +35,21 @@ std::string cartella_eseguibile() {
 namespace {
 
 int esegui_predefinito() {
-    InterfacciaTerminale terminale;
+    // The desktop window when the executable registered one and a display opens, else the
+    // terminal.
+    const auto interfaccia = scegli_interfaccia();
     Form1 form;
-    form.interfaccia = &terminale;
+    form.interfaccia = interfaccia.get();
     form.cartella_programma = cartella_eseguibile();
     try {
         return form.Form_Load();
     } catch (const ErroreFatale&) {
         return uscita_fatale;
     } catch (const ErrorePiattaforma& e) {
-        terminale.chiudi_attesa();
-        std::fprintf(stderr, "compattatore: %s\n", e.what());
+        // Reported like the fatal error: on standard error, and in a box on a desktop,
+        // where nobody may be reading standard error.
+        interfaccia->chiudi_attesa();
+        interfaccia->mostra_errore(std::string("compattatore: ") + e.what());
         return uscita_piattaforma;
     }
 }

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The no-argument run on a desktop shows the waiting window, 280 x 179 with "Attendere" drawn
+# inside the label's box, painted before the work starts and removed at the end; it writes
+# the same files, with the same status and messages, as the run on a terminal. Where no
+# display opens the run is exactly the terminal one.
+# Usage: finestra_attesa.sh COMPATTATORE
+source "$(dirname "$0")/xvfb_comune.sh"
+exe=$1
+richiedi Xvfb xdotool xwininfo xwd convert
+avvia_xvfb
+
+# Each run gets its own copy of the program: the run writes next to the executable.
+esegui_in() {
+    local nome=$1
+    shift
+    mkdir -p "$lavoro/$nome"
+    cp "$exe" "$lavoro/$nome/compattatore"
+    env "$@" "$lavoro/$nome/compattatore" >"$lavoro/$nome.out" 2>"$lavoro/$nome.err"
+}
+uguale_al_terminale() {
+    local nome=$1
+    cmp -s "$lavoro/terminale.err" "$lavoro/$nome.err" || fallisci "$nome: standard error differs"
+    diff -r "$lavoro/terminale" "$lavoro/$nome" >/dev/null || fallisci "$nome: files differ"
+}
+
+esegui_in terminale -u DISPLAY -u WAYLAND_DISPLAY
+stato_terminale=$?
+printf 'Attendere\n' | cmp -s - "$lavoro/terminale.out" || fallisci "terminal: no Attendere"
+[ -n "$(ls "$lavoro/terminale" | grep -v '^compattatore$')" ] || fallisci "terminal: no files"
+
+# A display that is not there: empty, or a number with no server behind it.
+libero=900
+while [ -e "/tmp/.X11-unix/X$libero" ] || [ -e "/tmp/.X$libero-lock" ]; do libero=$((libero + 1)); done
+for caso in "vuoto=" "assente=:$libero" "solo_wayland=" ; do
+    nome=${caso%%=*}
+    valore=${caso#*=}
+    if [ "$nome" = solo_wayland ]; then
+        esegui_in "$nome" -u DISPLAY WAYLAND_DISPLAY=wayland-0
+    else
+        esegui_in "$nome" DISPLAY="$valore"
+    fi
+    stato=$?
+    [ "$stato" = "$stato_terminale" ] || fallisci "$nome: status $stato, terminal $stato_terminale"
+    cmp -s "$lavoro/terminale.out" "$lavoro/$nome.out" || fallisci "$nome: standard output differs"
+    uguale_al_terminale "$nome"
+done
+
+# On the desktop: the window is held, already painted, for a few seconds before the work.
+mkdir -p "$lavoro/desktop"
+cp "$exe" "$lavoro/desktop/compattatore"
+DISPLAY=$display COMPATTATORE_TEST_ATTESA_MS=4000 "$lavoro/desktop/compattatore" \
+    >"$lavoro/desktop.out" 2>"$lavoro/desktop.err" &
+pid_programma=$!
+mostrata() {
+    kill -0 "$pid_programma" 2>/dev/null ||
+        fallisci "the program ended before showing a window on $display:" \
+            "$(cat "$lavoro/desktop.out" "$lavoro/desktop.err")"
+    [ -n "$(finestre)" ]
+}
+aspetta 30 mostrata || fallisci "no window appeared"
+ids=($(finestre))
+[ "${#ids[@]}" = 1 ] || fallisci "${#ids[@]} windows instead of one"
+finestra=${ids[0]}
+[ "$(misura "$finestra")" = 280x179 ] || fallisci "window is $(misura "$finestra"), not 280x179"
+fotografa "$finestra" "$lavoro/attesa.xwd"
+kill -0 "$pid_programma" 2>/dev/null || fallisci "the screenshot came too late"
+
+# The label's box is 177 x 53 at 64,64. The text starts at its top left corner and is of
+# 24 points (32 pixels): its capitals and the d are well over 20 pixels tall. A wider stand-in
+# face may run a few pixels past the label's right edge, but never off the window.
+read -r w h x y <<<"$(riquadro_scuro "$lavoro/attesa.xwd" | tr -d +)"
+echo "text: ${w}x${h} at $x,$y"
+[ "${h:-0}" -ge 20 ] && [ "${w:-0}" -ge 100 ] || fallisci "no label text of 24 points (${w}x${h})"
+[ "$x" -ge 64 ] && [ "$x" -le 68 ] && [ "$y" -ge 64 ] && [ $((y + h)) -le 117 ] &&
+    [ $((x + w)) -le 276 ] || fallisci "the text ${w}x${h}+$x+$y is not where the label is"
+
+aspetta_fine "$pid_programma" 120
+[ -z "$(finestre)" ] || fallisci "the window is still there after the run"
+[ "$stato" = "$stato_terminale" ] || fallisci "desktop: status $stato, terminal $stato_terminale"
+[ ! -s "$lavoro/desktop.out" ] || fallisci "desktop: wrote to standard output"
+uguale_al_terminale desktop
+echo "ok"

@@ -1,0 +1,107 @@
+# Shared by the desktop window scripts: a private Xvfb server, a scratch directory, polling
+# with timeouts and pixel counts of screenshots. Sourced, not run.
+set -u
+
+# Skips the test (exit 77) when a tool is missing.
+richiedi() {
+    local c
+    for c in "$@"; do
+        if ! command -v "$c" >/dev/null 2>&1; then
+            echo "skipped: $c is not installed"
+            exit 77
+        fi
+    done
+}
+
+fallisci() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+lavoro=$(mktemp -d)
+pid_xvfb=""
+pid_programma=""
+pulisci() {
+    if [ -n "$pid_programma" ]; then kill "$pid_programma" 2>/dev/null; fi
+    if [ -n "$pid_xvfb" ]; then
+        kill "$pid_xvfb" 2>/dev/null
+        wait "$pid_xvfb" 2>/dev/null
+    fi
+    rm -rf "$lavoro"
+}
+trap pulisci EXIT
+
+# Runs "$@" every 50 ms until it succeeds or $1 seconds pass.
+aspetta() {
+    local secondi=$1
+    shift
+    local fine=$((SECONDS + secondi))
+    until "$@"; do
+        [ "$SECONDS" -lt "$fine" ] || return 1
+        sleep 0.05
+    done
+}
+
+# Starts Xvfb on a free display it picks itself and sets $display (":N").
+avvia_xvfb() {
+    Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$lavoro/display" \
+        2>"$lavoro/xvfb.log" &
+    pid_xvfb=$!
+    pronto() { grep -q '^[0-9][0-9]*$' "$lavoro/display" 2>/dev/null; }
+    aspetta 20 pronto || {
+        cat "$lavoro/xvfb.log" >&2
+        fallisci "Xvfb did not start"
+    }
+    display=":$(cat "$lavoro/display")"
+    # The number comes before the server takes clients; wait until one gets through.
+    risponde() { x xdotool getdisplaygeometry >/dev/null; }
+    aspetta 20 risponde || fallisci "Xvfb on $display does not answer"
+}
+
+# Runs an X client on the test's display. The server can turn a connection away for a
+# moment, so a failing client is tried again a few times.
+x() {
+    local i
+    for i in 1 2 3 4 5 6 7 8 9 10; do
+        DISPLAY=$display "$@" 2>/dev/null && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# The visible windows titled "compattatore".
+finestre() {
+    x xdotool search --onlyvisible --name '^compattatore$'
+}
+
+# WIDTHxHEIGHT of a window.
+misura() {
+    x xwininfo -id "$1" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'
+}
+
+fotografa() {
+    x xwd -silent -id "$1" -out "$2"
+}
+
+# Pixels darker than mid-grey in an image (after the given ImageMagick operations).
+pixel_scuri() {
+    local immagine=$1
+    shift
+    convert "xwd:$immagine" "$@" -colorspace Gray -threshold 50% -negate \
+        -format '%[fx:round(mean*w*h)]' info:
+}
+
+# "W H X Y": the box around the dark pixels.
+riquadro_scuro() {
+    convert "xwd:$1" -colorspace Gray -threshold 50% -trim -format '%w %h %X %Y' info: 2>/dev/null
+}
+
+# Waits for a process to end (at most $2 seconds) and sets $stato to its exit status.
+aspetta_fine() {
+    local pid=$1 secondi=$2
+    finito() { ! kill -0 "$pid" 2>/dev/null; }
+    aspetta "$secondi" finito || fallisci "the program did not end within $secondi s"
+    wait "$pid"
+    stato=$?
+    pid_programma=""
+}

@@ -3,6 +3,7 @@
 //   EsecuzionePredefinita the whole no-argument run: five text files, read back, three binaries
 //   Compila/predefinito  the compile of the built-in scenario, its sources held in memory
 //   Compila/massimo      the compile of the maximal scenario (1000000 m line)
+//   Tracciato/scrittura  encoding and writing the track plan of a 1000000 m line alone
 // Files go to a scratch directory under /tmp (TMPDIR), which is removed at the end.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -15,9 +16,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "driver/file_sostitutivo.h"
 #include "driver/form1.h"
 #include "driver/interfaccia.h"
 #include "reader/campi.h"
+#include "reader/tracciato.h"
+#include "track/codifica.h"
 
 namespace {
 
@@ -156,6 +160,26 @@ void BM_CompilaMassimo(benchmark::State& state) {
     compila(state, scenario_massimo());
 }
 BENCHMARK(BM_CompilaMassimo)->Name("Compila/massimo")->Unit(benchmark::kMillisecond);
+
+void BM_ScriviTracciato(benchmark::State& state) {
+    Tracciato t;
+    const int32_t ultimo = 1007000;
+    t.dimensiona(ultimo);
+    for (int c = 0; c < 2; ++c) {
+        t.imposta_intero(0, c, 0);
+        t.imposta_intero(1, c, static_cast<int16_t>(c));
+        for (int32_t p = 2; p <= ultimo - 2; ++p) t.imposta_reale(p, c, p * 0.999 + c);
+    }
+    Cartella c;
+    const std::string file = (c.percorso() / "MASSIMO_linea.dat").string();
+    for (auto _ : state) {
+        FileSostitutivo f(file);
+        scrivi_linea_dat(f, t);
+        f.chiudi();
+    }
+    state.SetBytesProcessed(state.iterations() * 2 * (10 * int64_t{ultimo} - 18));
+}
+BENCHMARK(BM_ScriviTracciato)->Name("Tracciato/scrittura")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

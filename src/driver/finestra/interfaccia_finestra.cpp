@@ -37,11 +37,12 @@ constexpr int etichetta_h = in_pixel(792);        // 53 (52.8)
 // 24 points at 15 twips per pixel (20 twips per point) is 32 pixels; FLTK sizes in pixels.
 constexpr Fl_Fontsize corpo_etichetta = 24 * 20 / twips_per_pixel;
 
-// The error box: the message on one line, the OK button centred below it.
+// The error box: the message (wrapped at its blanks when long), the OK button centred below.
 constexpr int margine = 16;
 constexpr int larghezza_ok = 90;
 constexpr int altezza_ok = 26;
 constexpr int larghezza_minima_box = 220;
+constexpr int larghezza_massima_testo = 560;
 
 int pausa_di_prova_ms() {
     const char* valore = std::getenv(variabile_prova_attesa);
@@ -124,10 +125,13 @@ class InterfacciaFinestra : public Interfaccia {
 
         const std::string etichetta = senza_simboli(testo);
         fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
-        int w = 0;
+        // A long report (a file name) wraps at its blanks rather than widening the box
+        // past the screen.
+        int w = larghezza_massima_testo;
         int h = 0;
         fl_measure(etichetta.c_str(), w, h);
-        const int larghezza = std::max(larghezza_minima_box, w + 2 * margine);
+        // FLTK keeps 3 pixels on either side of a left-aligned label.
+        const int larghezza = std::max(larghezza_minima_box, w + 6 + 2 * margine);
         const int altezza = margine + h + margine + altezza_ok + margine;
 
         // The window owns and deletes its widgets.
@@ -138,7 +142,7 @@ class InterfacciaFinestra : public Interfaccia {
         messaggio->labelfont(FL_HELVETICA);
         messaggio->labelsize(FL_NORMAL_SIZE);
         messaggio->labelcolor(FL_BLACK);
-        messaggio->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
+        messaggio->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT | FL_ALIGN_WRAP);
         auto* ok = new Fl_Button((larghezza - larghezza_ok) / 2, margine + h + margine,
                                  larghezza_ok, altezza_ok, "OK");
         ok->shortcut(FL_Enter);

@@ -8,7 +8,7 @@
 source "$(dirname "$0")/xvfb_comune.sh"
 prova=$1
 exe=$2
-richiedi Xvfb xdotool xwininfo xwd convert
+richiedi Xvfb xdotool xwd convert
 avvia_xvfb
 
 # Finds the box (the window that is not the 280 x 179 waiting window) of the program

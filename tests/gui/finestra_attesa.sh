@@ -6,7 +6,7 @@
 # Usage: finestra_attesa.sh COMPATTATORE
 source "$(dirname "$0")/xvfb_comune.sh"
 exe=$1
-richiedi Xvfb xdotool xwininfo xwd convert
+richiedi Xvfb xdotool xwd convert
 avvia_xvfb
 
 # Each run gets its own copy of the program: the run writes next to the executable.
@@ -48,7 +48,7 @@ done
 # On the desktop: the window is held, already painted, for a few seconds before the work.
 mkdir -p "$lavoro/desktop"
 cp "$exe" "$lavoro/desktop/compattatore"
-DISPLAY=$display COMPATTATORE_TEST_ATTESA_MS=4000 "$lavoro/desktop/compattatore" \
+DISPLAY=$display COMPATTATORE_TEST_ATTESA_MS=6000 "$lavoro/desktop/compattatore" \
     >"$lavoro/desktop.out" 2>"$lavoro/desktop.err" &
 pid_programma=$!
 mostrata() {

@@ -76,7 +76,8 @@ finestre() {
 
 # WIDTHxHEIGHT of a window.
 misura() {
-    x xwininfo -id "$1" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'
+    x xdotool getwindowgeometry --shell "$1" |
+        awk -F= '$1 == "WIDTH" {w = $2} $1 == "HEIGHT" {h = $2} END {print w "x" h}'
 }
 
 fotografa() {

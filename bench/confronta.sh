@@ -3,7 +3,9 @@
 #   - the no-argument run against `cp` of its six output files into a fresh directory;
 #   - the compile of the maximal scenario against `cp` of its three outputs.
 # `cp` is the disk's floor. Reports the median and the fastest wall time of each, their
-# ratio, and the peak memory (maximum resident set) of every process.
+# ratio, and the peak memory (maximum resident set) of every process, taken with
+# /usr/bin/time when it is installed (a process started from python3 carries the
+# interpreter's own resident set into its figure, which is then only an upper bound).
 # Goals: each ratio of medians within 2, peak memory of the maximal compile under 48 MB.
 #
 #   bench/confronta.sh [REPETITIONS]     (default 30)
@@ -61,6 +63,25 @@ def run(argv, cwd=None):
     return t, usage.ru_maxrss
 
 
+time_cmd = "/usr/bin/time" if os.access("/usr/bin/time", os.X_OK) else None
+
+
+def peak(argv, cwd_program=False):
+    """Peak memory (KiB) of one process started by /usr/bin/time; None without it."""
+    if time_cmd is None:
+        return None
+    if cwd_program:
+        d, p = copy_program()
+        argv = [p] + argv[1:]
+    elif argv[0] == cp:
+        argv = argv[:-1] + [fresh()]
+    elif "--output" in argv:
+        argv = argv[:-1] + [fresh()]
+    out = subprocess.run([time_cmd, "-f", "%M"] + argv, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.PIPE, text=True, check=True).stderr
+    return int(out.strip().splitlines()[-1])
+
+
 def copy_program():
     d = fresh()
     p = os.path.join(d, "compattatore")
@@ -99,15 +120,24 @@ for i in range(reps):
                 shutil.rmtree(os.path.join(scratch, e))
 
 
+mems = {}
+for k, argv, own in (("run", [exe], True), ("cp6", [cp] + rif_predefiniti + ["x"], False),
+                     ("max", [exe, "compile", linea, treno, "--output", "x"], False),
+                     ("cp3", [cp] + rif_massimi + ["x"], False)):
+    m = [peak(argv, own) for _ in range(3)]
+    mems[k] = max(m) if m[0] is not None else None
+
+
 def line(name, k):
     ts = [t for t, _ in res[k]]
-    mem = max(m for _, m in res[k])
+    mem = mems[k] if mems[k] is not None else max(m for _, m in res[k])
     print("%-34s median %8.2f ms   fastest %8.2f ms   peak memory %6.1f MB"
           % (name, statistics.median(ts) * 1e3, min(ts) * 1e3, mem / 1024))
     return statistics.median(ts), mem
 
 
-print("%d repetitions, interleaved" % reps)
+print("%d repetitions, interleaved; peak memory %s" % (
+    reps, "from /usr/bin/time" if time_cmd else "from wait4 (upper bound, see above)"))
 a, _ = line("no-argument run", "run")
 b, _ = line("cp of its 6 files (%.2f MB)" % (sizes[0] / 1e6), "cp6")
 c, mem = line("maximal compile", "max")

@@ -1,6 +1,11 @@
 #include "driver/comandi.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -9,6 +14,7 @@
 #include <sstream>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "driver/errori.h"
 #include "driver/form1.h"
@@ -55,29 +61,46 @@ std::string esadecimale(char32_t c) {
 }
 
 // Reads a source file that an author may have saved as UTF-8 and hands its Windows-1252 form
-// to the reader. A file that cannot be read here is left to the reader, which reports it as
-// it reports a missing built-in source. Returns false (with the message given) when a
-// character has no Windows-1252 form.
-bool prepara_sorgente(const std::string& percorso, std::optional<std::string>& testo,
-                      std::ostream& err) {
-    std::ifstream in(percorso, std::ios::binary);
-    if (!in) return true;
-    std::string byte((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return true;
+// to the reader, so each source is read from disk once. A file that cannot be read is a
+// failure of the platform (status 4, with the system's reason), found before anything is
+// written: an author's earlier output is never replaced by a compile of half the scenario.
+// A character with no Windows-1252 form is an error in the source (status 1).
+int prepara_sorgente(const std::string& percorso, std::optional<std::string>& testo,
+                     std::ostream& err) {
+    std::string byte;
+    const int fd = ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
+    int errore_sistema = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        char blocco[1 << 16];
+        for (;;) {
+            const ssize_t n = ::read(fd, blocco, sizeof blocco);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) errore_sistema = errno;
+            if (n <= 0) break;
+            byte.append(blocco, static_cast<size_t>(n));
+        }
+        ::close(fd);
+    }
+    if (errore_sistema != 0) {
+        err << "compattatore: cannot read " << percorso << ": " << std::strerror(errore_sistema)
+            << '\n';
+        return uscita_piattaforma;
+    }
     auto c = da_utf8(byte);
     switch (c.esito) {
         case ConversioneUtf8::Esito::invariato:
-            return true;
+            testo = std::move(byte);
+            return uscita_ok;
         case ConversioneUtf8::Esito::convertito:
             testo = std::move(c.testo);
-            return true;
+            return uscita_ok;
         case ConversioneUtf8::Esito::senza_forma:
             break;
     }
     err << "compattatore:" << percorso << ':' << c.riga << ':' << c.colonna
         << ": error: the character " << esadecimale(c.carattere)
         << " has no Windows-1252 form; the file is read as UTF-8 because it is valid UTF-8\n";
-    return false;
+    return uscita_sorgenti;
 }
 
 }  // namespace
@@ -155,9 +178,9 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
             return uscita_piattaforma;
         }
     }
-    if (!prepara_sorgente(o.file_linea, form.testo_linea, err) ||
-        !prepara_sorgente(o.file_treno, form.testo_treno, err)) {
-        return uscita_sorgenti;
+    for (const auto& [percorso, testo] : {std::pair{&o.file_linea, &form.testo_linea},
+                                          std::pair{&o.file_treno, &form.testo_treno}}) {
+        if (const int s = prepara_sorgente(*percorso, *testo, err); s != uscita_ok) return s;
     }
 
     int stato;

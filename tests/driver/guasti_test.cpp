@@ -227,10 +227,10 @@ TEST(Guasti, FileSizeLimitReachedWhileWritingTheTrackPlan) {
     for (const auto& d : documenti) EXPECT_GT(fs::file_size(c / d), 0u) << d;
 }
 
-// Disabled for now: compile still replaces the earlier binary files when the train file is
-// missing or unreadable (it compiles the line alone), and reports a file it may not read as
-// a malformed one (error 25) without the system's reason.
-TEST(Guasti, DISABLED_CompileWithASourceMissingOrUnreadable) {
+// A source that is missing or unreadable stops compile before anything is written, with the
+// system's reason: the author's earlier output is not replaced by a compile of half the
+// scenario.
+TEST(Guasti, CompileWithASourceMissingOrUnreadable) {
     struct Caso {
         const char* descrizione;
         const std::string* sorgente;

@@ -2,6 +2,9 @@
 include(GNUInstallDirs)
 
 install(TARGETS compattatore RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The desktop window's module, in the program's own library directory, where the program
+# looks for it (src/CMakeLists.txt).
+install(TARGETS compattatore_finestra LIBRARY DESTINATION ${COMPATTATORE_CARTELLA_MODULI})
 
 # The manual page is made from the program's own --help and --version at build time.
 find_program(HELP2MAN_PROGRAM help2man)
@@ -42,12 +45,13 @@ scenario table and the track cell array. Run without arguments it compiles its
 built-in scenario next to the program; its commands let scenario authors compile
 their own, get a JSON report of the run, decode the compiled files to JSON and
 draw them as SVG.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${COMPATTATORE_PREFISSO_PACCHETTO})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Redazione scenari <redazione@scenari.example>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The run-time libraries (C++ runtime, FLTK, X11) are found by dpkg-shlibdeps.
+# The run-time libraries (C++ runtime; FLTK and X11 for the window's module) are found by
+# dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)

@@ -4,10 +4,11 @@
 # closing it ends the program with status 3 and leaves no window. A file that cannot be
 # written is reported in the same box, with the text the terminal run prints, and the
 # program ends with status 4 once it is closed.
-# Usage: box_errore.sh PROVA_ERRORE_FINESTRA COMPATTATORE
+# Usage: box_errore.sh PROVA_ERRORE_FINESTRA COMPATTATORE MODULE
 source "$(dirname "$0")/xvfb_comune.sh"
 prova=$1
 exe=$2
+modulo=$3
 richiedi Xvfb xdotool xwd convert
 avvia_xvfb
 
@@ -41,7 +42,7 @@ chiudi_il_box() {
 }
 
 for tasto in Return Escape; do
-    DISPLAY=$display "$prova" >"$lavoro/out" 2>"$lavoro/err" &
+    DISPLAY=$display "$prova" "$modulo" >"$lavoro/out" 2>"$lavoro/err" &
     pid_programma=$!
     chiudi_il_box "$tasto"
     [ "$stato" = 3 ] || fallisci "$tasto: status $stato instead of 3"
@@ -54,6 +55,7 @@ done
 for dove in terminale desktop; do
     mkdir -p "$lavoro/$dove"
     cp "$exe" "$lavoro/$dove/compattatore"
+    cp "$modulo" "$lavoro/$dove/"
 done
 (ulimit -f 0 && trap '' XFSZ && exec env -u DISPLAY "$lavoro/terminale/compattatore" 2>&1 >/dev/null) |
     cat >"$lavoro/terminale.err"

@@ -1,14 +1,15 @@
 // Ends a run the way the reserved-slot checks do, with the desktop window showing: the waiting
-// window, then `errore` and its modal box. Exits 3 once the box is closed, 77 without a
-// display.
+// window, then `errore` and its modal box. Takes the window module's path; exits 3 once the
+// box is closed, 1 when the module gives no window.
 #include "driver/errori.h"
-#include "driver/finestra/interfaccia_finestra.h"
 #include "driver/form1.h"
+#include "driver/scelta_interfaccia.h"
 
-int main() {
+int main(int argc, char** argv) {
     using namespace compattatore;
-    const auto finestra = crea_interfaccia_finestra();
-    if (!finestra) return 77;
+    if (argc != 2) return 2;
+    const auto finestra = finestra_dal_modulo(argv[1]);
+    if (!finestra) return 1;
     Form1 form;
     form.interfaccia = finestra.get();
     finestra->mostra_attesa();

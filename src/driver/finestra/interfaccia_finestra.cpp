@@ -14,6 +14,9 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <type_traits>
+
+#include "driver/scelta_interfaccia.h"
 
 namespace compattatore {
 
@@ -182,3 +185,17 @@ std::unique_ptr<Interfaccia> crea_interfaccia_finestra() {
 }
 
 }  // namespace compattatore
+
+// The loader finds it by the name and calls it through the type it expects.
+static_assert(
+    std::is_same_v<decltype(&compattatore_crea_finestra), compattatore::EntrataModuloFinestra>);
+
+extern "C" compattatore::Interfaccia* compattatore_crea_finestra() noexcept {
+    // Nothing may escape into a caller that only knows a C entry point: a failure here is a
+    // run on the terminal.
+    try {
+        return compattatore::crea_interfaccia_finestra().release();
+    } catch (...) {
+        return nullptr;
+    }
+}

@@ -1,6 +1,8 @@
 // The desktop front end: the waiting window with its "Attendere" label and the modal box of
-// the fatal error, drawn with FLTK. Only the executable links it; the core library and
-// everything built on it stay free of the window toolkit.
+// the fatal error, drawn with FLTK. It is built as a module of its own
+// (compattatore-finestra.so) that the executable loads only when a display is named; the
+// executable, the core library and everything built on it stay free of the window toolkit
+// and of the X client libraries.
 #pragma once
 
 #include <memory>
@@ -20,3 +22,8 @@ std::unique_ptr<Interfaccia> crea_interfaccia_finestra();
 inline constexpr const char* variabile_prova_attesa = "COMPATTATORE_TEST_ATTESA_MS";
 
 }  // namespace compattatore
+
+// The module's entry point (see scelta_interfaccia.h): crea_interfaccia_finestra for a caller
+// across dlopen. Owned by the caller; null when no display opens or anything fails.
+extern "C" __attribute__((visibility("default"))) compattatore::Interfaccia*
+compattatore_crea_finestra() noexcept;

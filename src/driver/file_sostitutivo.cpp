@@ -60,6 +60,12 @@ void FileSostitutivo::fallisci(const char* azione, int err) {
 
 void FileSostitutivo::scrivi(const void* dati, size_t quanti) {
     const auto* p = static_cast<const uint8_t*>(dati);
+    if (quanti >= capacita) {
+        // A large piece goes to the file as it is, without a copy through the buffer.
+        svuota();
+        scrivi_tutto(p, quanti);
+        return;
+    }
     while (quanti > 0) {
         if (buffer_.size() == capacita) svuota();
         const size_t parte = std::min(quanti, capacita - buffer_.size());
@@ -69,16 +75,20 @@ void FileSostitutivo::scrivi(const void* dati, size_t quanti) {
     }
 }
 
-void FileSostitutivo::svuota() {
+void FileSostitutivo::scrivi_tutto(const uint8_t* dati, size_t quanti) {
     size_t fatto = 0;
-    while (fatto < buffer_.size()) {
-        const ssize_t n = ::write(fd_, buffer_.data() + fatto, buffer_.size() - fatto);
+    while (fatto < quanti) {
+        const ssize_t n = ::write(fd_, dati + fatto, quanti - fatto);
         if (n < 0) {
             if (errno == EINTR) continue;
             fallisci("write", errno);
         }
         fatto += static_cast<size_t>(n);
     }
+}
+
+void FileSostitutivo::svuota() {
+    scrivi_tutto(buffer_.data(), buffer_.size());
     buffer_.clear();
 }
 

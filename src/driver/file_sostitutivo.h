@@ -34,6 +34,7 @@ class FileSostitutivo {
   private:
     static constexpr size_t capacita = 1 << 16;
     void svuota();
+    void scrivi_tutto(const uint8_t* dati, size_t quanti);
     [[noreturn]] void fallisci(const char* azione, int err);
 
     std::string percorso_;

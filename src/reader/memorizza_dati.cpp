@@ -9,6 +9,7 @@
 // track plan outside its array, a file that cannot be read) becomes code 25.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -227,7 +228,7 @@ class Lettore {
 
         if (f_.calcola_tracciato != 0) {
             const int64_t ultimo = static_cast<int64_t>(f_.record_treno[84].fine) + 7000;
-            while (k_ <= ultimo - 2) passo(0.0, false);
+            cammina(ultimo - 2, 0.0, false);
         }
         return Esito::avanti;
     }
@@ -328,13 +329,14 @@ class Lettore {
                 return esci(103, std::nullopt);
             }
             if (contiene(chiave_, "s")) c = -c;
-            while (k_ <= s) {
-                passo(0.0, false);
+            // The walk stops with 103 once it has filled the last point a plan may have.
+            if (k_ <= s) {
+                cammina(std::min<int64_t>(s, punti_massimi), 0.0, false);
                 if (k_ > punti_massimi) return esci(103, std::nullopt);
             }
             const int64_t fine_curva = static_cast<int64_t>(s) + l;
-            while (k_ <= fine_curva) {
-                passo(c, true);
+            if (k_ <= fine_curva) {
+                cammina(std::min(fine_curva, punti_massimi), c, true);
                 if (k_ > punti_massimi) return esci(103, std::nullopt);
             }
         }
@@ -375,28 +377,52 @@ class Lettore {
         return Esito::avanti;
     }
 
-    // One point of the track plan from the two before it: straight on, or turned by c
-    // radians. Each bracketed term is formed on its own before it is added to the previous
-    // point, so the plan comes out the same on every machine.
-    void passo(double c, bool curva) {
+    // Points k_ to `ultimo` of the track plan, each from the two before it: straight on, or
+    // turned by c radians. Each bracketed term is formed on its own before it is added to
+    // the previous point, so the plan comes out the same on every machine. A point beyond
+    // the plan is a failure, after every point up to the plan's end has been filled.
+    void cammina(int64_t ultimo, double c, bool curva) {
+        if (k_ > ultimo) return;
         Tracciato& t = f_.tracciato;
-        if (k_ < 2 || !t.contiene(k_))
+        if (k_ < 2 || !t.contiene(k_) || t.primo_vuoto() != k_) {
             throw ErroreLettura("beyond the last point of the track plan");
-        const auto k = static_cast<int32_t>(k_);
-        const double x1 = t.valore(k - 1, 0);
-        const double y1 = t.valore(k - 1, 1);
-        const double dx = x1 - t.valore(k - 2, 0);
-        const double dy = y1 - t.valore(k - 2, 1);
-        if (curva) {
-            const double tx = dx + c * dy;
-            const double ty = dy - c * dx;
-            t.imposta_reale(k, 0, x1 + tx);
-            t.imposta_reale(k, 1, y1 + ty);
-        } else {
-            t.imposta_reale(k, 0, x1 + dx);
-            t.imposta_reale(k, 1, y1 + dy);
         }
-        ++k_;
+        const auto da = static_cast<int32_t>(k_);
+        const auto a = static_cast<int32_t>(std::min<int64_t>(ultimo, t.ultimo_punto()));
+        double x0 = t.valore(da - 2, 0);
+        double y0 = t.valore(da - 2, 1);
+        double x1 = t.valore(da - 1, 0);
+        double y1 = t.valore(da - 1, 1);
+        double* const xs = t.colonna(0);
+        double* const ys = t.colonna(1);
+        if (curva) {
+            for (int32_t k = da; k <= a; ++k) {
+                const double dx = x1 - x0;
+                const double dy = y1 - y0;
+                const double tx = dx + c * dy;
+                const double ty = dy - c * dx;
+                x0 = x1;
+                y0 = y1;
+                x1 = x1 + tx;
+                y1 = y1 + ty;
+                xs[k] = x1;
+                ys[k] = y1;
+            }
+        } else {
+            for (int32_t k = da; k <= a; ++k) {
+                const double dx = x1 - x0;
+                const double dy = y1 - y0;
+                x0 = x1;
+                y0 = y1;
+                x1 = x1 + dx;
+                y1 = y1 + dy;
+                xs[k] = x1;
+                ys[k] = y1;
+            }
+        }
+        t.segna_reali(da, a + 1);
+        k_ = static_cast<int64_t>(a) + 1;
+        if (ultimo > a) throw ErroreLettura("beyond the last point of the track plan");
     }
 
     // ---- train file -------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace compattatore {
@@ -62,36 +63,37 @@ std::optional<char32_t> decodifica(std::string_view t, size_t& i) {
     return c;
 }
 
-}  // namespace
-
-ConversioneUtf8 da_utf8(std::string_view testo) {
-    ConversioneUtf8 r;
-    bool non_ascii = false;
-    for (size_t i = 0; i < testo.size();) {
-        const auto c = decodifica(testo, i);
-        if (!c) return r;
-        if (*c >= 0x80) non_ascii = true;
+// The first byte at or after `da` with the high bit set; testo.size() when there is none.
+// Eight bytes are looked at together while they are all ASCII.
+size_t primo_non_ascii(std::string_view testo, size_t da) {
+    const char* const p = testo.data();
+    const size_t n = testo.size();
+    size_t i = da;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t otto;
+        std::memcpy(&otto, p + i, sizeof otto);
+        if ((otto & 0x8080808080808080ULL) != 0) break;
     }
-    if (!non_ascii) return r;
+    while (i < n && static_cast<uint8_t>(p[i]) < 0x80) ++i;
+    return i;
+}
 
-    r.esito = ConversioneUtf8::Esito::convertito;
-    r.testo.reserve(testo.size());
-    size_t i = 0;
-    if (testo.substr(0, 3) == "\xEF\xBB\xBF") i = 3;
-    size_t riga = 1;
-    size_t colonna = 1;
-    while (i < testo.size()) {
+// Whether every byte from `da` on is strict UTF-8.
+bool utf8_valido(std::string_view testo, size_t da) {
+    for (size_t i = primo_non_ascii(testo, da); i < testo.size(); i = primo_non_ascii(testo, i)) {
+        if (!decodifica(testo, i)) return false;
+    }
+    return true;
+}
+
+// Line and column (from 1, the column in characters) of the character at byte `fino` of
+// valid UTF-8 text read from byte `da`. CR LF, a lone CR and a lone LF each end a line.
+void posizione_di(std::string_view testo, size_t da, size_t fino, size_t& riga, size_t& colonna) {
+    riga = 1;
+    colonna = 1;
+    size_t i = da;
+    while (i < fino) {
         const char32_t c = *decodifica(testo, i);
-        const auto b = in_windows1252(c);
-        if (!b) {
-            r.esito = ConversioneUtf8::Esito::senza_forma;
-            r.testo.clear();
-            r.carattere = c;
-            r.riga = riga;
-            r.colonna = colonna;
-            return r;
-        }
-        r.testo.push_back(static_cast<char>(*b));
         const bool cr_lf = c == '\r' && i < testo.size() && testo[i] == '\n';
         if ((c == '\r' && !cr_lf) || c == '\n') {
             ++riga;
@@ -99,6 +101,38 @@ ConversioneUtf8 da_utf8(std::string_view testo) {
         } else if (!cr_lf) {
             ++colonna;
         }
+    }
+}
+
+}  // namespace
+
+ConversioneUtf8 da_utf8(std::string_view testo) {
+    ConversioneUtf8 r;
+    // Plain ASCII, the usual source, is seen in one pass and taken as it is.
+    const size_t primo = primo_non_ascii(testo, 0);
+    if (primo == testo.size() || !utf8_valido(testo, primo)) return r;
+
+    r.esito = ConversioneUtf8::Esito::convertito;
+    r.testo.reserve(testo.size());
+    const size_t inizio = testo.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    size_t i = inizio;
+    while (i < testo.size()) {
+        // A run of ASCII goes over as it is.
+        const size_t alto = primo_non_ascii(testo, i);
+        r.testo.append(testo.data() + i, alto - i);
+        i = alto;
+        if (i == testo.size()) break;
+        const size_t qui = i;
+        const char32_t c = *decodifica(testo, i);
+        const auto b = in_windows1252(c);
+        if (!b) {
+            r.esito = ConversioneUtf8::Esito::senza_forma;
+            r.testo.clear();
+            r.carattere = c;
+            posizione_di(testo, inizio, qui, r.riga, r.colonna);
+            return r;
+        }
+        r.testo.push_back(static_cast<char>(*b));
     }
     return r;
 }

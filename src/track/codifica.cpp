@@ -1,9 +1,13 @@
 #include "track/codifica.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
+#include <type_traits>
 
 #include "driver/errori.h"
 
@@ -11,44 +15,97 @@ namespace compattatore {
 
 namespace {
 
+// Little-endian bytes of a value, whatever the host's byte order.
+template <class U>
+inline void metti_le(uint8_t* o, U u) {
+    static_assert(std::is_unsigned_v<U>);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(o, &u, sizeof u);
+    } else {
+        for (size_t i = 0; i < sizeof u; ++i) o[i] = static_cast<uint8_t>(u >> (8 * i));
+    }
+}
+
+inline uint64_t bit_di(double v) {
+    static_assert(sizeof(double) == 8 && std::numeric_limits<double>::is_iec559);
+    uint64_t u = 0;
+    std::memcpy(&u, &v, sizeof u);
+    return u;
+}
+
 // A little-endian byte buffer that hands its bytes to the file in large pieces.
 class Blocco {
   public:
-    explicit Blocco(FileSostitutivo& file) : file_(file) {}
+    explicit Blocco(FileSostitutivo& file) : file_(file), dati_(new uint8_t[capacita]) {}
     ~Blocco() = default;
     Blocco(const Blocco&) = delete;
     Blocco& operator=(const Blocco&) = delete;
 
-    // Room for at least `quanti` more bytes.
+    // Room for at least `quanti` more bytes (at most capacita).
     void spazio(size_t quanti) {
-        if (usati_ + quanti > sizeof(dati_)) svuota();
+        if (usati_ + quanti > capacita) svuota();
+    }
+    size_t liberi() const { return capacita - usati_; }
+    // The next `quanti` bytes (within liberi()), to be filled by the caller.
+    uint8_t* prendi(size_t quanti) {
+        uint8_t* o = dati_.get() + usati_;
+        usati_ += quanti;
+        return o;
     }
     void u8(uint8_t v) { dati_[usati_++] = v; }
-    void u16(uint16_t v) {
-        dati_[usati_++] = static_cast<uint8_t>(v);
-        dati_[usati_++] = static_cast<uint8_t>(v >> 8);
-    }
+    void u16(uint16_t v) { metti_le(prendi(2), v); }
     void i16(int16_t v) { u16(static_cast<uint16_t>(v)); }
-    void i32(int32_t v) {
-        const auto u = static_cast<uint32_t>(v);
-        for (int i = 0; i < 4; ++i) dati_[usati_++] = static_cast<uint8_t>(u >> (8 * i));
-    }
-    void f64(double v) {
-        static_assert(sizeof(double) == 8 && std::numeric_limits<double>::is_iec559);
-        uint64_t u = 0;
-        std::memcpy(&u, &v, sizeof u);
-        for (int i = 0; i < 8; ++i) dati_[usati_++] = static_cast<uint8_t>(u >> (8 * i));
-    }
+    void i32(int32_t v) { metti_le(prendi(4), static_cast<uint32_t>(v)); }
     void svuota() {
-        if (usati_ > 0) file_.scrivi(dati_, usati_);
+        if (usati_ > 0) file_.scrivi(dati_.get(), usati_);
         usati_ = 0;
     }
 
+    // Big enough that the file takes it in few writes, small enough to stay in the cache.
+    static constexpr size_t capacita = size_t{1} << 18;
+
   private:
     FileSostitutivo& file_;
-    uint8_t dati_[1 << 16];
+    std::unique_ptr<uint8_t[]> dati_;
     size_t usati_ = 0;
 };
+
+// One coordinate of the track plan, run by run of values of the same tag.
+void scrivi_coordinata(Blocco& b, const Tracciato& tracciato, int c) {
+    const int32_t punti = tracciato.ultimo_punto() + 1;
+    const double* valori = tracciato.colonna(c);
+    int32_t p = 0;
+    while (p < punti) {
+        const Tracciato::Tipo tipo = tracciato.tipo(p, c);
+        const int32_t fine = tracciato.fine_tratto(p, c);
+        const size_t passo = tipo == Tracciato::reale ? 10 : tipo == Tracciato::intero ? 4 : 2;
+        while (p < fine) {
+            if (b.liberi() < passo) b.svuota();
+            const auto quanti = static_cast<int32_t>(
+                std::min<int64_t>(fine - p, static_cast<int64_t>(b.liberi() / passo)));
+            uint8_t* o = b.prendi(static_cast<size_t>(quanti) * passo);
+            switch (tipo) {
+                case Tracciato::reale:
+                    for (int32_t i = 0; i < quanti; ++i, o += 10) {
+                        metti_le(o, uint16_t{Tracciato::reale});
+                        metti_le(o + 2, bit_di(valori[p + i]));
+                    }
+                    break;
+                case Tracciato::intero:
+                    for (int32_t i = 0; i < quanti; ++i, o += 4) {
+                        metti_le(o, uint16_t{Tracciato::intero});
+                        const auto v = static_cast<int16_t>(valori[p + i]);
+                        metti_le(o + 2, static_cast<uint16_t>(v));
+                    }
+                    break;
+                default:
+                    std::memset(o, 0, static_cast<size_t>(quanti) * passo);
+                    break;
+            }
+            p += quanti;
+        }
+    }
+}
 
 constexpr size_t byte_fissi_voce = 34;
 
@@ -92,25 +149,7 @@ void scrivi_sim(FileSostitutivo& file, const std::array<voce_treno, voci_record_
 
 void scrivi_linea_dat(FileSostitutivo& file, const Tracciato& tracciato) {
     Blocco b(file);
-    const int32_t ultimo = tracciato.ultimo_punto();
-    for (int c = 0; c < 2; ++c) {
-        for (int32_t p = 0; p <= ultimo; ++p) {
-            b.spazio(10);
-            switch (tracciato.tipo(p, c)) {
-                case Tracciato::intero:
-                    b.u16(Tracciato::intero);
-                    b.i16(static_cast<int16_t>(tracciato.valore(p, c)));
-                    break;
-                case Tracciato::reale:
-                    b.u16(Tracciato::reale);
-                    b.f64(tracciato.valore(p, c));
-                    break;
-                default:
-                    b.u16(Tracciato::vuoto);
-                    break;
-            }
-        }
-    }
+    for (int c = 0; c < 2; ++c) scrivi_coordinata(b, tracciato, c);
     b.svuota();
 }
 

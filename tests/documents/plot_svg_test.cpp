@@ -1,10 +1,9 @@
 #include "documents/plot_svg.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -13,27 +12,14 @@
 
 #include "driver/file_sostitutivo.h"
 #include "driver/strumenti.h"
+#include "prova_comune.h"
 #include "track/codifica.h"
 #include "track/decodifica.h"
 
 namespace compattatore {
 namespace {
 
-class Cartella {
-  public:
-    Cartella() {
-        char modello[] = "/tmp/plot_test.XXXXXX";
-        if (::mkdtemp(modello) != nullptr) percorso_ = modello;
-    }
-    ~Cartella() {
-        if (!percorso_.empty()) std::filesystem::remove_all(percorso_);
-    }
-    std::string operator/(const std::string& nome) const { return percorso_ + "/" + nome; }
-    const std::string& percorso() const { return percorso_; }
-
-  private:
-    std::string percorso_;
-};
+using prova::leggi;
 
 bool xmllint_presente() {
     return std::system("xmllint --version >/dev/null 2>&1") == 0;
@@ -44,17 +30,7 @@ std::string errori_xml(const std::string& file) {
     const std::string rapporto = file + ".xmllint";
     const int esito =
         std::system(("xmllint --noout '" + file + "' >'" + rapporto + "' 2>&1").c_str());
-    std::ifstream in(rapporto);
-    std::stringstream s;
-    s << in.rdbuf();
-    return esito == 0 ? "" : "xmllint: " + s.str();
-}
-
-std::string leggi(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return esito == 0 ? "" : "xmllint: " + leggi(rapporto);
 }
 
 // A 5 km line: two stations, a board with a text that needs escaping, a signal, a slowdown
@@ -114,7 +90,7 @@ ScenarioDaDisegnare piccolo_scenario() {
 
 TEST(PlotSvg, NamesEveryStationSignalSlowdownAndBoardInWellFormedSvg) {
     if (!xmllint_presente()) GTEST_SKIP() << "xmllint is not installed";
-    Cartella dir;
+    prova::CartellaTemporanea dir;
     const std::string svg = disegna_svg(piccolo_scenario());
     std::ofstream(dir / "p.svg", std::ios::binary) << svg;
     EXPECT_EQ(errori_xml(dir / "p.svg"), "");
@@ -150,7 +126,7 @@ TEST(PlotSvg, HostileValuesStillGiveWellFormedSvg) {
     ScenarioDaDisegnare senza_celle;
     senza_celle.voci[84].fine = -1;
     const ScenarioDaDisegnare casi[] = {s, senza_celle};
-    Cartella dir;
+    prova::CartellaTemporanea dir;
     for (const auto& caso : casi) {
         std::ofstream(dir / "h.svg", std::ios::binary) << disegna_svg(caso);
         EXPECT_EQ(errori_xml(dir / "h.svg"), "");
@@ -158,7 +134,8 @@ TEST(PlotSvg, HostileValuesStillGiveWellFormedSvg) {
 }
 
 // Writes the three files of scenario S, train 7, into `dir` with the encoders.
-void scrivi_scenario(const Cartella& dir, const ScenarioDaDisegnare& s, bool con_linea) {
+void scrivi_scenario(const prova::CartellaTemporanea& dir, const ScenarioDaDisegnare& s,
+                     bool con_linea) {
     FileSostitutivo sim(dir / "S_X_7.sim");
     scrivi_sim(sim, s.voci);
     sim.chiudi();
@@ -173,7 +150,7 @@ void scrivi_scenario(const Cartella& dir, const ScenarioDaDisegnare& s, bool con
 }
 
 TEST(ComandoPlot, FindsTheCellsAndTheTrackPlanBesideTheScenarioTable) {
-    Cartella dir;
+    prova::CartellaTemporanea dir;
     scrivi_scenario(dir, piccolo_scenario(), true);
     std::ostringstream err;
     ASSERT_EQ(comando_plot(dir / "S_X_7.sim", "", err), 0) << err.str();
@@ -191,7 +168,7 @@ TEST(ComandoPlot, FindsTheCellsAndTheTrackPlanBesideTheScenarioTable) {
 }
 
 TEST(ComandoPlot, RefusesBadNamesAndFilesWithoutWritingAPicture) {
-    Cartella dir;
+    prova::CartellaTemporanea dir;
     scrivi_scenario(dir, piccolo_scenario(), true);
     std::filesystem::copy_file(dir / "S_X_7.sim", dir / "senzatreno.sim");
     std::filesystem::copy_file(dir / "S_X_7.sim", dir / "T_1.sim");  // no T_1.dat
@@ -218,17 +195,17 @@ TEST(ComandoPlot, RefusesBadNamesAndFilesWithoutWritingAPicture) {
         EXPECT_EQ(comando_plot(dir / c.sim, "", err), c.stato) << c.sim;
         EXPECT_NE(err.str().find(c.nominato), std::string::npos) << err.str();
     }
-    for (const auto& voce : std::filesystem::directory_iterator(dir.percorso())) {
+    for (const auto& voce : std::filesystem::directory_iterator(dir.percorso)) {
         EXPECT_NE(voce.path().extension(), ".svg") << voce.path();
     }
 }
 
 TEST(ComandoPlot, DrawsTheBuiltInScenarioWithItsStationsNamed) {
     if (!xmllint_presente()) GTEST_SKIP() << "xmllint is not installed";
-    Cartella dir;
-    std::filesystem::copy_file(COMPATTATORE_EXE, dir / "compattatore");
-    ASSERT_EQ(
-        std::system(("cd '" + dir.percorso() + "' && ./compattatore >/dev/null 2>&1").c_str()), 0);
+    prova::CartellaTemporanea dir;
+    const auto e =
+        prova::esegui({prova::copia_programma(dir.percorso)}, {.cartella = dir.percorso});
+    ASSERT_EQ(e.stato, 0) << e.errori;
     std::ostringstream err;
     ASSERT_EQ(comando_plot(dir / "VALCRESTINA_TORVE_325.sim", "", err), 0) << err.str();
     EXPECT_EQ(errori_xml(dir / "VALCRESTINA_TORVE_325.svg"), "");

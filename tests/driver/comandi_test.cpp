@@ -1,20 +1,15 @@
 #include "driver/comandi.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "driver/form1.h"
-#include "driver/interfaccia.h"
+#include "prova_comune.h"
 #include "reader/utf8.h"
 
 namespace compattatore {
@@ -27,16 +22,8 @@ const std::string treno = "VALCRESTINA_TORVE_325-.txt";
 const std::vector<std::string> binari = {"VALCRESTINA_TORVE_linea.dat", "VALCRESTINA_TORVE_325.sim",
                                          "VALCRESTINA_TORVE_325.dat"};
 
-std::string leggi(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void scrivi(const fs::path& p, const std::string& byte) {
-    std::ofstream(p, std::ios::binary) << byte;
-}
+using prova::leggi;
+using prova::scrivi;
 
 // Replaces the one occurrence of `vecchio` in the file.
 void sostituisci(const fs::path& p, const std::string& vecchio, const std::string& nuovo) {
@@ -56,13 +43,6 @@ int riga_di(const std::string& file, const std::string& testo) {
 
 class Comandi : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string modello = (fs::temp_directory_path() / "comandi-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(modello.data()), nullptr);
-        dir = modello;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     // The built-in sources in dir/<sotto>.
     fs::path sorgenti(const std::string& sotto = "src") {
         std::ostringstream err;
@@ -83,7 +63,8 @@ class Comandi : public ::testing::Test {
         return nlohmann::json::parse(leggi(cartella / "report.json"));
     }
 
-    fs::path dir;
+    const prova::CartellaTemporanea cartella{"comandi"};
+    const fs::path dir = cartella.percorso;
     int stato = -1;
     std::string messaggi;
 };
@@ -181,48 +162,25 @@ TEST(RigaDiComando, UsageErrorsSayWhatIsExpected) {
     }
 }
 
-// Runs the program with `argomenti` and returns its exit status; its standard error goes to
-// `err`.
-int esegui_programma(const std::vector<std::string>& argomenti, const fs::path& err) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(fd, 2);
-        const int nulla = ::open("/dev/null", O_WRONLY);
-        ::dup2(nulla, 1);
-        ::unsetenv("DISPLAY");
-        std::vector<char*> argv{const_cast<char*>(COMPATTATORE_EXE)};
-        for (const auto& a : argomenti) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(COMPATTATORE_EXE, argv.data());
-        ::_exit(127);
-    }
-    int s = 0;
-    ::waitpid(pid, &s, 0);
-    return WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-}
-
 TEST_F(Comandi, SourcesThenCompileGiveTheBuiltInRunsFilesAndKeepTheSources) {
     {
-        InterfacciaMuta muta;
-        Form1 form;
-        form.interfaccia = &muta;
-        form.cartella_programma = (dir / "predefinito").string();
         fs::create_directory(dir / "predefinito");
-        ASSERT_EQ(form.Form_Load(), 0);
+        prova::FormProva predefinito(dir / "predefinito");
+        ASSERT_EQ(predefinito.form.Form_Load(), 0);
     }
 
-    const fs::path err = dir / "err.txt";
     const fs::path d = dir / "autore";
-    ASSERT_EQ(esegui_programma({"sources", d.string()}, err), 0) << leggi(err);
+    const auto scritte = prova::esegui({COMPATTATORE_EXE, "sources", d.string()});
+    ASSERT_EQ(scritte.stato, 0) << scritte.errori;
     const std::string testo_linea = leggi(d / linea);
     const std::string testo_treno = leggi(d / treno);
     ASSERT_FALSE(testo_linea.empty());
     ASSERT_FALSE(testo_treno.empty());
 
-    ASSERT_EQ(esegui_programma({"compile", (d / linea).string(), (d / treno).string()}, err), 0)
-        << leggi(err);
-    EXPECT_EQ(leggi(err), "");
+    const auto compilato =
+        prova::esegui({COMPATTATORE_EXE, "compile", (d / linea).string(), (d / treno).string()});
+    ASSERT_EQ(compilato.stato, 0) << compilato.errori;
+    EXPECT_EQ(compilato.errori, "");
     for (const auto& nome : binari) {
         SCOPED_TRACE(nome);
         ASSERT_TRUE(fs::exists(d / nome));

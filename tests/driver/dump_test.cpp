@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -11,6 +8,7 @@
 
 #include "driver/file_sostitutivo.h"
 #include "driver/strumenti.h"
+#include "prova_comune.h"
 #include "track/codifica.h"
 #include "track/decodifica.h"
 
@@ -19,16 +17,9 @@ namespace {
 
 class Dump : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char modello[] = "/tmp/dump_test.XXXXXX";
-        ASSERT_NE(::mkdtemp(modello), nullptr);
-        cartella_ = modello;
-    }
-    void TearDown() override { std::filesystem::remove_all(cartella_); }
-
-    std::string percorso(const std::string& nome) const { return cartella_ + "/" + nome; }
+    std::string percorso(const std::string& nome) const { return cartella_ / nome; }
     void scrivi_byte(const std::string& nome, const std::string& byte) const {
-        std::ofstream(percorso(nome), std::ios::binary) << byte;
+        prova::scrivi(percorso(nome), byte);
     }
     // Runs the tool; the JSON it printed, or null when it failed.
     nlohmann::json dump(const std::string& nome) {
@@ -39,7 +30,7 @@ class Dump : public ::testing::Test {
         return nlohmann::json::parse(out.str());
     }
 
-    std::string cartella_;
+    prova::CartellaTemporanea cartella_{"dump_test"};
     int stato_ = -1;
     std::string errore_;
 };

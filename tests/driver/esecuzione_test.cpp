@@ -1,27 +1,19 @@
 // The program itself, run with no arguments the way a person starts it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "prova_comune.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string leggi(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using prova::Esito;
+using prova::leggi;
 
 int32_t le(const std::string& b, size_t at, int byte) {
     uint32_t v = 0;
@@ -30,41 +22,19 @@ int32_t le(const std::string& b, size_t at, int byte) {
     return static_cast<int32_t>(v);
 }
 
-struct Esito {
-    int stato = -1;
-    std::string uscita;
-    std::string errori;
-};
-
 class Esecuzione : public ::testing::Test {
   protected:
     void SetUp() override {
-        radice_ = fs::temp_directory_path() /
-                  ("esecuzione_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(radice_);
-        for (const char* d : {"programma", "altrove", "uscite"})
-            fs::create_directories(radice_ / d);
-        fs::copy_file(COMPATTATORE_EXE, programma() / "compattatore");
+        for (const char* d : {"programma", "altrove"}) fs::create_directories(radice_ / d);
+        prova::copia_programma(programma());
     }
-    void TearDown() override { fs::remove_all(radice_); }
 
     fs::path programma() const { return radice_ / "programma"; }
 
     // Started from another directory, on a terminal (no display).
     Esito avvia() {
-        const fs::path out = radice_ / "uscite" / "out";
-        const fs::path err = radice_ / "uscite" / "err";
-        const std::string comando = "cd '" + (radice_ / "altrove").string() +
-                                    "' && env -u DISPLAY -u WAYLAND_DISPLAY '" +
-                                    (programma() / "compattatore").string() + "' >'" +
-                                    out.string() + "' 2>'" + err.string() + "'";
-        const int r = std::system(comando.c_str());
-        Esito e;
-        if (r != -1 && WIFEXITED(r)) e.stato = WEXITSTATUS(r);
-        e.uscita = leggi(out);
-        e.errori = leggi(err);
-        return e;
+        return prova::esegui({(programma() / "compattatore").string()},
+                             {.cartella = radice_ / "altrove"});
     }
 
     // Every file the run left beside the program, with its bytes.
@@ -77,7 +47,8 @@ class Esecuzione : public ::testing::Test {
         return r;
     }
 
-    fs::path radice_;
+    const prova::CartellaTemporanea cartella_{"esecuzione"};
+    const fs::path radice_ = cartella_.percorso;
 };
 
 TEST_F(Esecuzione, NoArgumentRunLeavesTheSixFiles) {

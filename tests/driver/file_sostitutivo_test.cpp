@@ -4,34 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
+#include "prova_comune.h"
 
 namespace fs = std::filesystem;
 using compattatore::FileSostitutivo;
-
-namespace {
-
-std::string leggi(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-struct CartellaTemporanea {
-    fs::path percorso;
-    CartellaTemporanea() {
-        std::string modello = (fs::temp_directory_path() / "ct-XXXXXX").string();
-        percorso = ::mkdtemp(modello.data());
-    }
-    ~CartellaTemporanea() {
-        fs::permissions(percorso, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(percorso);
-    }
-};
-
-}  // namespace
+using prova::CartellaTemporanea;
+using prova::leggi;
 
 TEST(FileSostitutivo, ReplacesALongerFileWholly) {
     CartellaTemporanea dir;

@@ -4,30 +4,23 @@
 // the same name as it was. The real program runs in a child process; as root the child
 // gives up its privileges (uid and gid 65534) where the case needs a refusal that root would
 // not meet.
-#include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "prova_comune.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using prova::esegui;
+using prova::leggi;
 
-constexpr uid_t nessuno = 65534;
 const std::string linea = "VALCRESTINA_TORVE_linea.txt";
 const std::string treno = "VALCRESTINA_TORVE_325-.txt";
 const std::vector<std::string> documenti = {"VALCRESTINA_TORVE_325_note.txt",
@@ -41,47 +34,17 @@ bool root() {
     return ::geteuid() == 0;
 }
 
-class Cartella {
-  public:
-    Cartella() {
-        std::string modello = (fs::temp_directory_path() / "guasti.XXXXXX").string();
-        if (::mkdtemp(modello.data()) == nullptr) throw std::runtime_error("mkdtemp");
-        percorso_ = modello;
-        permessi(0755);
-    }
-    ~Cartella() {
-        std::error_code ignorato;
-        fs::permissions(percorso_, fs::perms::owner_all, fs::perm_options::add, ignorato);
-        fs::remove_all(percorso_, ignorato);
-    }
-    Cartella(const Cartella&) = delete;
-    Cartella& operator=(const Cartella&) = delete;
+// A fresh directory that the program may enter and read even without privileges.
+struct Cartella : prova::CartellaTemporanea {
+    Cartella() : prova::CartellaTemporanea("guasti") { permessi(0755); }
 
-    const fs::path& percorso() const { return percorso_; }
-    std::string operator/(const std::string& nome) const { return (percorso_ / nome).string(); }
-    void permessi(unsigned modo) const { fs::permissions(percorso_, static_cast<fs::perms>(modo)); }
+    void permessi(unsigned modo) const { fs::permissions(percorso, static_cast<fs::perms>(modo)); }
 
     std::set<std::string> nomi() const {
-        std::set<std::string> n;
-        for (const auto& voce : fs::directory_iterator(percorso_)) {
-            n.insert(voce.path().filename().string());
-        }
-        return n;
+        const auto n = prova::nomi_in(percorso);
+        return {n.begin(), n.end()};
     }
-
-  private:
-    fs::path percorso_;
 };
-
-std::string leggi(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void scrivi(const std::string& file, const std::string& contenuto, unsigned modo = 0644) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << contenuto;
-    fs::permissions(file, static_cast<fs::perms>(modo));
-}
 
 // Earlier versions of the given files, each with its own recognisable content.
 std::map<std::string, std::string> prepara_precedenti(const Cartella& c,
@@ -89,7 +52,8 @@ std::map<std::string, std::string> prepara_precedenti(const Cartella& c,
     std::map<std::string, std::string> precedenti;
     for (const auto& n : nomi) {
         precedenti[n] = "earlier " + n + " from a previous run\n";
-        scrivi(c / n, precedenti[n]);
+        prova::scrivi(c / n, precedenti[n]);
+        fs::permissions(c / n, static_cast<fs::perms>(0644));
     }
     return precedenti;
 }
@@ -102,67 +66,9 @@ void controlla_intatti(const Cartella& c, const std::map<std::string, std::strin
     }
 }
 
-// A copy of the program inside `c`, where the no-argument run writes its files.
-std::string copia_programma(const Cartella& c) {
-    const std::string copia = c / "compattatore";
-    fs::copy_file(COMPATTATORE_EXE, copia);
-    fs::permissions(copia, static_cast<fs::perms>(0755));
-    return copia;
-}
-
-struct Limiti {
-    bool senza_privilegi = false;
-    rlim_t dimensione_file = RLIM_INFINITY;
-};
-
-struct Esito {
-    int stato = -1;  // the exit status, or 128 + the signal that ended the child
-    std::string errori;
-};
-
-Esito esegui(const std::vector<std::string>& argomenti, const Limiti& limiti = {}) {
-    Cartella uscite;
-    const std::string file_errori = uscite / "stderr";
-    const pid_t figlio = ::fork();
-    if (figlio < 0) throw std::runtime_error("fork");
-    if (figlio == 0) {
-        const int fd = ::open(file_errori.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int nulla = ::open("/dev/null", O_RDWR);
-        if (fd < 0 || nulla < 0 || ::dup2(fd, 2) < 0 || ::dup2(nulla, 1) < 0 ||
-            ::dup2(nulla, 0) < 0) {
-            ::_exit(120);
-        }
-        if (limiti.dimensione_file != RLIM_INFINITY) {
-            // Ignored, SIGXFSZ turns the write past the limit into an EFBIG failure.
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit r{limiti.dimensione_file, limiti.dimensione_file};
-            if (::setrlimit(RLIMIT_FSIZE, &r) != 0) ::_exit(121);
-        }
-        if (limiti.senza_privilegi && root()) {
-            if (::setgroups(0, nullptr) != 0 || ::setgid(nessuno) != 0 || ::setuid(nessuno) != 0) {
-                ::_exit(122);
-            }
-        }
-        std::vector<char*> argv;
-        for (const auto& a : argomenti) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(123);
-    }
-    int stato = 0;
-    while (::waitpid(figlio, &stato, 0) < 0) {
-        if (errno != EINTR) throw std::runtime_error("waitpid");
-    }
-    Esito e;
-    e.stato = WIFEXITED(stato) ? WEXITSTATUS(stato) : 128 + WTERMSIG(stato);
-    e.errori = leggi(file_errori);
-    EXPECT_LT(e.stato, 120) << "the child could not be prepared or the program not started";
-    return e;
-}
-
 // The built-in sources, written by the program itself.
 void scrivi_sorgenti(const Cartella& c) {
-    const auto e = esegui({COMPATTATORE_EXE, "sources", c.percorso().string()});
+    const auto e = esegui({COMPATTATORE_EXE, "sources", c.percorso.string()});
     ASSERT_EQ(e.stato, 0) << e.errori;
     ASSERT_TRUE(fs::exists(c / linea) && fs::exists(c / treno));
 }
@@ -170,7 +76,7 @@ void scrivi_sorgenti(const Cartella& c) {
 TEST(Guasti, NoArgumentRunInADirectoryItMayNotWrite) {
     if (!root() && ::access("/", W_OK) == 0) GTEST_SKIP() << "cannot make an unwritable place";
     Cartella c;
-    const std::string programma = copia_programma(c);
+    const std::string programma = prova::copia_programma(c.percorso);
     std::vector<std::string> tutti = {linea, treno};
     tutti.insert(tutti.end(), documenti.begin(), documenti.end());
     tutti.insert(tutti.end(), binari.begin(), binari.end());
@@ -196,11 +102,11 @@ TEST(Guasti, CompileIntoADirectoryItMayNotWrite) {
     uscita.permessi(0555);
 
     const auto e = esegui({COMPATTATORE_EXE, "compile", sorgenti / linea, sorgenti / treno,
-                           "--output", uscita.percorso().string()},
+                           "--output", uscita.percorso.string()},
                           {.senza_privilegi = true});
 
     EXPECT_NE(e.stato, 0);
-    EXPECT_NE(e.errori.find(uscita.percorso().string()), std::string::npos) << e.errori;
+    EXPECT_NE(e.errori.find(uscita.percorso.string()), std::string::npos) << e.errori;
     EXPECT_NE(e.errori.find("Permission denied"), std::string::npos) << e.errori;
     controlla_intatti(uscita, precedenti);
     EXPECT_EQ(uscita.nomi().size(), binari.size());
@@ -209,7 +115,7 @@ TEST(Guasti, CompileIntoADirectoryItMayNotWrite) {
 // The three documents fit under the limit; the track plan (1259964 bytes) does not.
 TEST(Guasti, FileSizeLimitReachedWhileWritingTheTrackPlan) {
     Cartella c;
-    const std::string programma = copia_programma(c);
+    const std::string programma = prova::copia_programma(c.percorso);
     const auto precedenti = prepara_precedenti(c, binari);
 
     const auto e = esegui({programma}, {.dimensione_file = 500000});
@@ -259,7 +165,7 @@ TEST(Guasti, CompileWithASourceMissingOrUnreadable) {
         const auto precedenti = prepara_precedenti(uscita, binari);
 
         const auto e = esegui({COMPATTATORE_EXE, "compile", sorgenti / linea, sorgenti / treno,
-                               "--output", uscita.percorso().string()},
+                               "--output", uscita.percorso.string()},
                               {.senza_privilegi = caso.illeggibile});
 
         EXPECT_NE(e.stato, 0);

@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "driver/errori.h"
-#include "driver/testo_fisso_prova.h"
+#include "prova_comune.h"
 
 namespace fs = std::filesystem;
 using compattatore::ErrorePiattaforma;
-using testo_fisso::CartellaTemporanea;
-using testo_fisso::FormProva;
-using testo_fisso::leggi;
+using prova::CartellaTemporanea;
+using prova::FormProva;
+using prova::leggi;
 
 namespace {
 
@@ -58,12 +58,12 @@ TEST(ScrittoreTesto, WritesUpToTheEndMarker) {
 
 TEST(ScrittoreTesto, ReplacesALongerFileWhollyAndRecordsIt) {
     CartellaTemporanea dir;
-    testo_fisso::scrivi(dir.percorso / "t.txt", std::string(5000, 'x') + "\r\n");
+    prova::scrivi(dir.percorso / "t.txt", std::string(5000, 'x') + "\r\n");
     FormProva prova(dir.percorso);
     const char* righe[] = {"nuovo", fine};
     prova.form.scrivi_testo("t.txt", righe, std::size(righe));
     EXPECT_EQ(leggi(dir.percorso / "t.txt"), "nuovo\r\n");
-    EXPECT_EQ(testo_fisso::nomi_in(dir.percorso), std::vector<std::string>{"t.txt"});
+    EXPECT_EQ(prova::nomi_in(dir.percorso), std::vector<std::string>{"t.txt"});
     EXPECT_EQ(prova.form.scritti, std::vector<std::string>{"t.txt"});
 }
 
@@ -72,13 +72,13 @@ TEST(ScrittoreTesto, ReplacesALongerFileWhollyAndRecordsIt) {
 TEST(ScrittoreTesto, UnwritableDirectoryFailsNamingTheFileAndKeepsTheOldOne) {
     CartellaTemporanea dir;
     const fs::path file = dir.percorso / "t.txt";
-    testo_fisso::scrivi(file, "vecchio\r\n");
+    prova::scrivi(file, "vecchio\r\n");
     ASSERT_EQ(::chmod(dir.percorso.c_str(), 0555), 0);
 
     const pid_t figlio = ::fork();
     ASSERT_NE(figlio, -1);
     if (figlio == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(10);
+        if (!prova::lascia_privilegi()) ::_exit(10);
         if (::access(dir.percorso.c_str(), W_OK) == 0) ::_exit(11);  // still writable
         FormProva prova(dir.percorso);
         const char* righe[] = {"nuovo", fine};
@@ -99,5 +99,5 @@ TEST(ScrittoreTesto, UnwritableDirectoryFailsNamingTheFileAndKeepsTheOldOne) {
     EXPECT_EQ(WEXITSTATUS(stato), 0) << "2: message without the file name, 3: other exception, "
                                         "4: no failure";
     EXPECT_EQ(leggi(file), "vecchio\r\n");
-    EXPECT_EQ(testo_fisso::nomi_in(dir.percorso), std::vector<std::string>{"t.txt"});
+    EXPECT_EQ(prova::nomi_in(dir.percorso), std::vector<std::string>{"t.txt"});
 }

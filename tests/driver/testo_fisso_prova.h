@@ -1,75 +1,25 @@
-// Helpers for the tests of the fixed text files: a fresh directory, reading a file back, and
-// the checks every fixed text file must pass (size, CR LF line ends, each line's length, the
+// The checks every fixed text file must pass: size, CR LF line ends, each line's length, the
 // only non-ASCII bytes, key lines, whole replacement of an earlier file, a name that follows
-// the scenario while the content does not).
+// the scenario while the content does not.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 #include <string>
-#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "driver/form1.h"
-#include "driver/interfaccia.h"
+#include "prova_comune.h"
 
 namespace testo_fisso {
 
 namespace fs = std::filesystem;
-
-inline std::string leggi(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline void scrivi(const fs::path& p, const std::string& byte) {
-    std::ofstream(p, std::ios::binary) << byte;
-}
-
-inline std::vector<std::string> nomi_in(const fs::path& cartella) {
-    std::vector<std::string> nomi;
-    for (const auto& e : fs::directory_iterator(cartella)) nomi.push_back(e.path().filename());
-    std::sort(nomi.begin(), nomi.end());
-    return nomi;
-}
-
-struct CartellaTemporanea {
-    fs::path percorso;
-    CartellaTemporanea() {
-        std::string modello = (fs::temp_directory_path() / "testo-XXXXXX").string();
-        if (::mkdtemp(modello.data()) == nullptr) throw std::runtime_error("mkdtemp");
-        percorso = modello;
-    }
-    ~CartellaTemporanea() {
-        std::error_code ec;
-        fs::permissions(percorso, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(percorso, ec);
-    }
-    CartellaTemporanea(const CartellaTemporanea&) = delete;
-    CartellaTemporanea& operator=(const CartellaTemporanea&) = delete;
-};
-
-// A Form1 that writes into `cartella` and shows nothing.
-struct FormProva {
-    compattatore::InterfacciaMuta muta;
-    compattatore::Form1 form;
-    explicit FormProva(const fs::path& cartella, std::string scenario = "VALCRESTINA_TORVE",
-                       std::string treno = "325") {
-        form.interfaccia = &muta;
-        form.cartella_programma = cartella.string();
-        form.nome_scenario = std::move(scenario);
-        form.numero_treno = std::move(treno);
-    }
-};
+using prova::CartellaTemporanea;
+using prova::FormProva;
+using prova::leggi;
+using prova::nomi_in;
+using prova::scrivi;
 
 // Splits text at CR LF; every line must end with CR LF and hold no other CR or LF.
 inline std::vector<std::string> righe_crlf(const std::string& testo) {

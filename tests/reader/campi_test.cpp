@@ -1,13 +1,12 @@
 #include "reader/campi.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "prova_comune.h"
 
 namespace compattatore {
 namespace {
@@ -142,12 +141,9 @@ TEST(Campi, FileReadInChunksMatchesTheBuffer) {
         testo += (i % 3 == 0) ? "\r\n" : (i % 3 == 1 ? "\r" : "\n");
         testo += "\"q," + std::to_string(i) + "\" x,  word " + std::to_string(i) + "  \r\n";
     }
-    const auto percorso =
-        std::filesystem::temp_directory_path() / ("campi_test_" + std::to_string(::getpid()));
-    {
-        std::ofstream f(percorso, std::ios::binary);
-        f << testo;
-    }
+    const prova::CartellaTemporanea dir("campi_test");
+    const auto percorso = dir.percorso / "campi.txt";
+    prova::scrivi(percorso, testo);
     Campi da_file(Campi::DaFile{}, percorso.string());
     Campi da_memoria{std::string_view(testo)};
     std::string a, b;
@@ -171,7 +167,6 @@ TEST(Campi, FileReadInChunksMatchesTheBuffer) {
     }
     EXPECT_TRUE(da_file.fine());
     EXPECT_GT(letti, 5000u);
-    std::filesystem::remove(percorso);
 }
 
 TEST(Campi, MissingFileIsAReadFailure) {

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
 #include "driver/form1.h"
+#include "prova_comune.h"
 
 namespace compattatore {
 namespace {
 
 namespace fs = std::filesystem;
+using prova::scrivi;
 
 constexpr int32_t non_impostata = -777;
 
@@ -33,15 +33,7 @@ const char* const stazione_origine =
 
 class Lettura : public ::testing::Test {
   protected:
-    void SetUp() override {
-        cartella_ = fs::temp_directory_path() /
-                    ("lettura_" + std::to_string(::getpid()) + "_" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(cartella_);
-        fs::create_directories(cartella_);
-        prepara(f);
-    }
-    void TearDown() override { fs::remove_all(cartella_); }
+    void SetUp() override { prepara(f); }
 
     // The state as the compactor leaves it before calling the reader.
     void prepara(Form1& form) {
@@ -51,11 +43,6 @@ class Lettura : public ::testing::Test {
         form.calcola_tracciato = 1;
         form.codice_errore = 0;
         form.posizione_errore = non_impostata;
-    }
-
-    static void scrivi(const std::string& percorso, const std::string& testo) {
-        std::ofstream out(percorso, std::ios::binary);
-        out << testo;
     }
 
     void leggi(const std::optional<std::string>& linea, const std::optional<std::string>& treno,
@@ -71,7 +58,8 @@ class Lettura : public ::testing::Test {
     bool c_e_linea() const { return fs::exists(f.percorso_linea()); }
     bool c_e_treno() const { return fs::exists(f.percorso_treno()); }
 
-    fs::path cartella_;
+    const prova::CartellaTemporanea temporanea_{"lettura"};
+    const fs::path cartella_ = temporanea_.percorso;
     Form1 f;
 };
 

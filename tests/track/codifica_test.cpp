@@ -1,42 +1,28 @@
 #include "track/codifica.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "driver/errori.h"
+#include "prova_comune.h"
 
 namespace fs = std::filesystem;
 using namespace compattatore;
 
 namespace {
 
-struct Cartella {
-    fs::path percorso;
-    Cartella() {
-        std::string modello = (fs::temp_directory_path() / "codifica-XXXXXX").string();
-        percorso = ::mkdtemp(modello.data());
-    }
-    ~Cartella() { fs::remove_all(percorso); }
-};
-
 // Runs an encoder into a fresh file and returns the file's bytes.
 template <class F>
 std::string codifica(F&& scrivi) {
-    Cartella dir;
+    prova::CartellaTemporanea dir;
     const fs::path p = dir.percorso / "uscita.bin";
     FileSostitutivo file(p.string());
     scrivi(file);
     file.chiudi();
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return prova::leggi(p);
 }
 
 uint64_t le(const std::string& b, size_t da, size_t quanti) {
@@ -113,7 +99,7 @@ TEST(ScriviSim, ATextTooLongForItsLengthWritesNoFile) {
     EXPECT_EQ(codifica([&](FileSostitutivo& f) { scrivi_sim(f, voci); }).size(), 2958u + 65535);
 
     voci[40].testo.push_back('b');
-    Cartella dir;
+    prova::CartellaTemporanea dir;
     const fs::path p = dir.percorso / "x.sim";
     {
         FileSostitutivo f(p.string());

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,11 +8,13 @@
 
 #include "driver/errori.h"
 #include "driver/form1.h"
+#include "prova_comune.h"
 
 namespace compattatore {
 namespace {
 
 namespace fs = std::filesystem;
+using prova::leggi;
 
 // Remembers the fatal message instead of showing it.
 struct InterfacciaRegistrata : Interfaccia {
@@ -33,41 +33,22 @@ std::string treno_con(const std::string& corpo) {
 // 3000 m of line: cells 0 to 200.
 const std::string linea_breve = linea_con("lunghezza percorso, 3000\r\n");
 
-std::string leggi(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class Compattatore : public ::testing::Test {
   protected:
     void SetUp() override {
-        cartella_ = fs::temp_directory_path() /
-                    ("compattatore_" + std::to_string(::getpid()) + "_" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(cartella_);
-        fs::create_directories(cartella_);
         f.interfaccia = &interfaccia;
         f.messaggi = &messaggi;
         f.cartella_programma = cartella_.string();
         f.nome_scenario = "Prova";
         f.numero_treno = "7";
     }
-    void TearDown() override { fs::remove_all(cartella_); }
 
     void compatta(const std::string& linea, const std::string& treno, int32_t j = 1) {
         f.testo_linea = linea;
         f.testo_treno = treno;
         f.memorizza_percorso(j);
     }
-    std::vector<std::string> file_presenti() const {
-        std::vector<std::string> r;
-        for (const auto& e : fs::directory_iterator(cartella_))
-            r.push_back(e.path().filename().string());
-        std::sort(r.begin(), r.end());
-        return r;
-    }
+    std::vector<std::string> file_presenti() const { return prova::nomi_in(cartella_); }
     int16_t codice_og(const std::string& nomi) {
         Form1 g;
         g.record_treno[86].testo = nomi;
@@ -79,7 +60,8 @@ class Compattatore : public ::testing::Test {
         return g.codice_gara_st();
     }
 
-    fs::path cartella_;
+    const prova::CartellaTemporanea temporanea_{"compattatore"};
+    const fs::path cartella_ = temporanea_.percorso;
     InterfacciaRegistrata interfaccia;
     std::ostringstream messaggi;
     Form1 f;

@@ -1,7 +1,6 @@
 // `dump`: a compiled file as JSON on standard output, every field under its own name.
 #include <charconv>
 #include <cmath>
-#include <new>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
@@ -186,17 +185,9 @@ int comando_dump(const std::string& file, std::ostream& out, std::ostream& err) 
             return uscita_piattaforma;
         }
         return uscita_ok;
-    } catch (const ErroreDecodifica& e) {
-        err << "compattatore: " << file << " does not decode as " << cosa << ": " << e.what()
-            << "\n";
-    } catch (const ErrorePiattaforma& e) {
-        err << "compattatore: " << e.what() << "\n";
-    } catch (const ErroreLettura&) {
-        err << "compattatore: " << file << ": too large to decode\n";
-    } catch (const std::bad_alloc&) {
-        err << "compattatore: " << file << ": out of memory\n";
+    } catch (...) {
+        return segnala_guasto(file, cosa, err);
     }
-    return uscita_piattaforma;
 }
 
 }  // namespace compattatore

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <new>
 #include <ostream>
 #include <string>
 
@@ -66,17 +65,9 @@ int comando_plot(const std::string& sim, const std::string& output, std::ostream
         file.scrivi(disegna_svg(scenario));
         file.chiudi();
         return uscita_ok;
-    } catch (const ErroreDecodifica& e) {
-        err << "compattatore: " << in_corso << " does not decode as " << cosa << ": " << e.what()
-            << "\n";
-    } catch (const ErrorePiattaforma& e) {
-        err << "compattatore: " << e.what() << "\n";
-    } catch (const ErroreLettura&) {
-        err << "compattatore: " << in_corso << ": too large to decode\n";
-    } catch (const std::bad_alloc&) {
-        err << "compattatore: " << in_corso << ": out of memory\n";
+    } catch (...) {
+        return segnala_guasto(in_corso, cosa, err);
     }
-    return uscita_piattaforma;
 }
 
 }  // namespace compattatore

@@ -18,4 +18,9 @@ int comando_dump(const std::string& file, std::ostream& out, std::ostream& err);
 // ".svg" in place of ".sim".
 int comando_plot(const std::string& sim, const std::string& output, std::ostream& err);
 
+// Inside a tool's catch handler, while `file` was being read as `cosa` ("a scenario table",
+// ...): tells `err` why it failed and returns status 4. Failures other than a file that does
+// not decode, cannot be read or written, is too large or does not fit in memory go on up.
+int segnala_guasto(const std::string& file, const char* cosa, std::ostream& err);
+
 }  // namespace compattatore

@@ -30,7 +30,7 @@ chiudi_il_box() {
     disegnata() {
         fotografa "$box" "$lavoro/box.xwd" && [ "$(pixel_scuri "$lavoro/box.xwd")" -gt 50 ]
     }
-    aspetta 10 disegnata || fallisci "$tasto: the box shows no text"
+    aspetta 30 disegnata || fallisci "$tasto: the box shows no text"
 
     # Modal: it is still waiting.
     sleep 0.3

@@ -12,21 +12,10 @@ namespace compattatore {
 
 namespace {
 
-// Asks the kernel to back a long column with large pages: a few faults in place of
-// thousands while the walk runs through it. Only a hint; nothing depends on it.
-void pagine_grandi(double* colonna, size_t quanti) {
-#ifdef MADV_HUGEPAGE
-    constexpr uintptr_t pagina = uintptr_t{1} << 21;
-    const auto inizio = reinterpret_cast<uintptr_t>(colonna);
-    const uintptr_t fine = inizio + quanti * sizeof(double);
-    const uintptr_t da = (inizio + pagina - 1) & ~(pagina - 1);
-    const uintptr_t a = fine & ~(pagina - 1);
-    if (a > da) ::madvise(reinterpret_cast<void*>(da), a - da, MADV_HUGEPAGE);
-#else
-    (void)colonna;
-    (void)quanti;
-#endif
-}
+// Large pages for the columns of a long line: a few faults in place of thousands while the
+// walk runs through them.
+constexpr size_t pagina_grande = size_t{1} << 21;
+constexpr size_t soglia_pagine_grandi = 2 * pagina_grande;
 
 }  // namespace
 
@@ -39,11 +28,11 @@ Tracciato& Tracciato::operator=(const Tracciato& altro) {
     libera();
     if (altro.punti_ == 0) return *this;
     const auto n = static_cast<size_t>(altro.punti_);
+    alloca(n);
     for (int c = 0; c < 2; ++c) {
-        valori_[c].reset(new double[n]);
-        const size_t pieni =
-            altro.tipi_ ? n : static_cast<size_t>(std::max(altro.pieni_[c], altro.interi_[c]));
-        std::copy_n(altro.valori_[c].get(), pieni, valori_[c].get());
+        const size_t pieni = altro.tipi_ ? n : static_cast<size_t>(altro.pieni_[c]);
+        // As bytes: a value beyond the filled part may never have been written.
+        std::memcpy(valori_[c], altro.valori_[c], pieni * sizeof(double));
     }
     if (altro.tipi_) {
         tipi_.reset(new uint8_t[2 * n]);
@@ -57,28 +46,59 @@ Tracciato& Tracciato::operator=(const Tracciato& altro) {
     return *this;
 }
 
+Tracciato& Tracciato::operator=(Tracciato&& altro) noexcept {
+    if (this == &altro) return *this;
+    blocco_ = std::move(altro.blocco_);
+    tipi_ = std::move(altro.tipi_);
+    punti_ = altro.punti_;
+    for (int c = 0; c < 2; ++c) {
+        valori_[c] = altro.valori_[c];
+        pieni_[c] = altro.pieni_[c];
+        interi_[c] = altro.interi_[c];
+    }
+    altro.libera();
+    return *this;
+}
+
 void Tracciato::dimensiona(int64_t ultimo_punto) {
     libera();
     if (ultimo_punto < 0 || ultimo_punto > 2000000000) {
         throw ErroreLettura("the track plan cannot be dimensioned");
     }
     try {
-        const auto n = static_cast<size_t>(ultimo_punto) + 1;
-        for (int c = 0; c < 2; ++c) {
-            // Left uncleared: a value is read only once its point is filled.
-            valori_[c].reset(new double[n]);
-            pagine_grandi(valori_[c].get(), n);
-        }
-        punti_ = static_cast<int32_t>(n);
+        alloca(static_cast<size_t>(ultimo_punto) + 1);
+        punti_ = static_cast<int32_t>(ultimo_punto + 1);
     } catch (const std::bad_alloc&) {
         libera();
         throw ErroreLettura("no memory for the track plan");
     }
 }
 
+// Both columns in one block, left uncleared: a value is read only once its point is filled.
+void Tracciato::alloca(size_t punti) {
+    const size_t byte = 2 * punti * sizeof(double);
+    if (byte < soglia_pagine_grandi) {
+        blocco_.reset(new double[2 * punti]);
+        valori_[0] = blocco_.get();
+    } else {
+        // Aligned to a large page, so that the kernel can back all of it with large pages;
+        // the slack before the columns is never touched.
+        blocco_.reset(new double[2 * punti + pagina_grande / sizeof(double)]);
+        const auto inizio = reinterpret_cast<uintptr_t>(blocco_.get());
+        const uintptr_t allineato = (inizio + pagina_grande - 1) & ~(pagina_grande - 1);
+        valori_[0] = blocco_.get() + (allineato - inizio) / sizeof(double);
+#ifdef MADV_HUGEPAGE
+        const size_t intere = byte & ~(pagina_grande - 1);
+        if (intere > 0) ::madvise(reinterpret_cast<void*>(allineato), intere, MADV_HUGEPAGE);
+#endif
+    }
+    valori_[1] = valori_[0] + punti;
+}
+
 void Tracciato::libera() {
+    blocco_.reset();
     for (int c = 0; c < 2; ++c) {
-        valori_[c].reset();
+        valori_[c] = nullptr;
         pieni_[c] = interi_[c] = 0;
     }
     tipi_.reset();

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace compattatore {
@@ -23,8 +24,8 @@ class Tracciato {
     enum Tipo : uint8_t { vuoto = 0, intero = 2, reale = 5 };
 
     Tracciato() = default;
-    Tracciato(Tracciato&&) noexcept = default;
-    Tracciato& operator=(Tracciato&&) noexcept = default;
+    Tracciato(Tracciato&& altro) noexcept { *this = std::move(altro); }
+    Tracciato& operator=(Tracciato&& altro) noexcept;
     Tracciato(const Tracciato& altro);
     Tracciato& operator=(const Tracciato& altro);
     ~Tracciato() = default;
@@ -71,13 +72,13 @@ class Tracciato {
     // segna_reali(da, a) then tags points da to a - 1 of both coordinates as reals
     // (contiene(da) and a - 1 < punti, the caller has checked).
     int32_t primo_vuoto() const { return !tipi_ && pieni_[0] == pieni_[1] ? pieni_[0] : -1; }
-    double* colonna(int coordinata) { return valori_[coordinata].get(); }
+    double* colonna(int coordinata) { return valori_[coordinata]; }
     void segna_reali(int32_t da, int32_t a);
 
     // For the writer: the end (one past) of the run of values of the same tag that begins
     // at `punto` in a coordinate.
     int32_t fine_tratto(int32_t punto, int coordinata) const;
-    const double* colonna(int coordinata) const { return valori_[coordinata].get(); }
+    const double* colonna(int coordinata) const { return valori_[coordinata]; }
 
   private:
     size_t indice_tipo(int32_t punto, int coordinata) const {
@@ -87,12 +88,14 @@ class Tracciato {
     void imposta_altrove(int32_t punto, int coordinata, Tipo t, double v);
     // From the ordered form to a tag per value.
     void sparpaglia();
+    void alloca(size_t punti);
 
     int32_t punti_ = 0;
-    int32_t pieni_[2] = {0, 0};   // points [0, pieni_) hold a value
-    int32_t interi_[2] = {0, 0};  // of which [0, interi_) are integers
-    std::unique_ptr<double[]> valori_[2];
-    std::unique_ptr<uint8_t[]> tipi_;  // both coordinates, once the plan is not in order
+    int32_t pieni_[2] = {0, 0};               // points [0, pieni_) hold a value
+    int32_t interi_[2] = {0, 0};              // of which [0, interi_) are integers
+    std::unique_ptr<double[]> blocco_;        // holds both columns
+    double* valori_[2] = {nullptr, nullptr};  // the two columns, inside blocco_
+    std::unique_ptr<uint8_t[]> tipi_;         // both coordinates, once the plan is not in order
 };
 
 }  // namespace compattatore

@@ -393,10 +393,11 @@ class Lettore {
         double y0 = t.valore(da - 2, 1);
         double x1 = t.valore(da - 1, 0);
         double y1 = t.valore(da - 1, 1);
-        double* const xs = t.colonna(0);
-        double* const ys = t.colonna(1);
+        constexpr size_t n = Tracciato::byte_valore;
+        uint8_t* xs = t.slot_di(0) + n * static_cast<size_t>(da);
+        uint8_t* ys = t.slot_di(1) + n * static_cast<size_t>(da);
         if (curva) {
-            for (int32_t k = da; k <= a; ++k) {
+            for (int32_t k = da; k <= a; ++k, xs += n, ys += n) {
                 const double dx = x1 - x0;
                 const double dy = y1 - y0;
                 const double tx = dx + c * dy;
@@ -405,19 +406,19 @@ class Lettore {
                 y0 = y1;
                 x1 = x1 + tx;
                 y1 = y1 + ty;
-                xs[k] = x1;
-                ys[k] = y1;
+                Tracciato::metti_reale(xs, x1);
+                Tracciato::metti_reale(ys, y1);
             }
         } else {
-            for (int32_t k = da; k <= a; ++k) {
+            for (int32_t k = da; k <= a; ++k, xs += n, ys += n) {
                 const double dx = x1 - x0;
                 const double dy = y1 - y0;
                 x0 = x1;
                 y0 = y1;
                 x1 = x1 + dx;
                 y1 = y1 + dy;
-                xs[k] = x1;
-                ys[k] = y1;
+                Tracciato::metti_reale(xs, x1);
+                Tracciato::metti_reale(ys, y1);
             }
         }
         t.segna_reali(da, a + 1);

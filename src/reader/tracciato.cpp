@@ -30,15 +30,11 @@ Tracciato& Tracciato::operator=(const Tracciato& altro) {
     const auto n = static_cast<size_t>(altro.punti_);
     alloca(n);
     for (int c = 0; c < 2; ++c) {
-        const size_t pieni = altro.tipi_ ? n : static_cast<size_t>(altro.pieni_[c]);
-        // As bytes: a value beyond the filled part may never have been written.
-        std::memcpy(valori_[c], altro.valori_[c], pieni * sizeof(double));
-    }
-    if (altro.tipi_) {
-        tipi_.reset(new uint8_t[2 * n]);
-        std::copy_n(altro.tipi_.get(), 2 * n, tipi_.get());
+        const size_t pieni = altro.sparso_ ? n : static_cast<size_t>(altro.pieni_[c]);
+        std::memcpy(colonne_[c], altro.colonne_[c], pieni * byte_valore);
     }
     punti_ = altro.punti_;
+    sparso_ = altro.sparso_;
     for (int c = 0; c < 2; ++c) {
         pieni_[c] = altro.pieni_[c];
         interi_[c] = altro.interi_[c];
@@ -49,10 +45,10 @@ Tracciato& Tracciato::operator=(const Tracciato& altro) {
 Tracciato& Tracciato::operator=(Tracciato&& altro) noexcept {
     if (this == &altro) return *this;
     blocco_ = std::move(altro.blocco_);
-    tipi_ = std::move(altro.tipi_);
     punti_ = altro.punti_;
+    sparso_ = altro.sparso_;
     for (int c = 0; c < 2; ++c) {
-        valori_[c] = altro.valori_[c];
+        colonne_[c] = altro.colonne_[c];
         pieni_[c] = altro.pieni_[c];
         interi_[c] = altro.interi_[c];
     }
@@ -74,85 +70,88 @@ void Tracciato::dimensiona(int64_t ultimo_punto) {
     }
 }
 
-// Both columns in one block, left uncleared: a value is read only once its point is filled.
+// Both coordinates in one block, left uncleared: a slot is read only once it is filled.
 void Tracciato::alloca(size_t punti) {
-    const size_t byte = 2 * punti * sizeof(double);
+    const size_t byte = 2 * punti * byte_valore;
     if (byte < soglia_pagine_grandi) {
-        blocco_.reset(new double[2 * punti]);
-        valori_[0] = blocco_.get();
+        blocco_.reset(new uint8_t[byte]);
+        colonne_[0] = blocco_.get();
     } else {
         // Aligned to a large page, so that the kernel can back all of it with large pages;
-        // the slack before the columns is never touched.
-        blocco_.reset(new double[2 * punti + pagina_grande / sizeof(double)]);
+        // the slack before the slots is never touched.
+        blocco_.reset(new uint8_t[byte + pagina_grande]);
         const auto inizio = reinterpret_cast<uintptr_t>(blocco_.get());
         const uintptr_t allineato = (inizio + pagina_grande - 1) & ~(pagina_grande - 1);
-        valori_[0] = blocco_.get() + (allineato - inizio) / sizeof(double);
+        colonne_[0] = blocco_.get() + (allineato - inizio);
 #ifdef MADV_HUGEPAGE
         const size_t intere = byte & ~(pagina_grande - 1);
         if (intere > 0) ::madvise(reinterpret_cast<void*>(allineato), intere, MADV_HUGEPAGE);
 #endif
     }
-    valori_[1] = valori_[0] + punti;
+    colonne_[1] = colonne_[0] + punti * byte_valore;
 }
 
 void Tracciato::libera() {
     blocco_.reset();
     for (int c = 0; c < 2; ++c) {
-        valori_[c] = nullptr;
+        colonne_[c] = nullptr;
         pieni_[c] = interi_[c] = 0;
     }
-    tipi_.reset();
+    sparso_ = false;
     punti_ = 0;
 }
 
 void Tracciato::sparpaglia() {
-    const auto n = static_cast<size_t>(punti_);
-    tipi_.reset(new uint8_t[2 * n]);
+    // The filled slots carry their tags already; the others get the empty tag.
     for (int c = 0; c < 2; ++c) {
-        uint8_t* t = tipi_.get() + indice_tipo(0, c);
-        const auto interi = static_cast<size_t>(interi_[c]);
-        const auto pieni = static_cast<size_t>(pieni_[c]);
-        std::memset(t, intero, interi);
-        std::memset(t + interi, reale, pieni - interi);
-        std::memset(t + pieni, vuoto, n - pieni);
+        for (int32_t p = pieni_[c]; p < punti_; ++p) {
+            uint8_t* s = slot(p, c);
+            s[0] = vuoto;
+            s[1] = 0;
+        }
     }
+    sparso_ = true;
 }
 
 void Tracciato::imposta_altrove(int32_t punto, int coordinata, Tipo t, double v) {
-    if (!tipi_) {
+    if (!sparso_) {
         // A point already filled keeps the ordered form when its tag does not change.
         if (punto < pieni_[coordinata] && (punto < interi_[coordinata]) == (t == intero)) {
-            valori_[coordinata][punto] = v;
+            metti(slot(punto, coordinata), t, v);
             return;
         }
         sparpaglia();
     }
-    tipi_[indice_tipo(punto, coordinata)] = t;
-    valori_[coordinata][punto] = v;
+    metti(slot(punto, coordinata), t, v);
 }
 
 void Tracciato::segna_reali(int32_t da, int32_t a) {
     if (a <= da) return;
-    if (!tipi_ && pieni_[0] == da && pieni_[1] == da) {
+    if (!sparso_ && pieni_[0] == da && pieni_[1] == da) {
         pieni_[0] = pieni_[1] = a;
         return;
     }
-    if (!tipi_) sparpaglia();
+    // Out of order: the change of form writes tags only, so the reals the walk left in
+    // these slots are kept; their tags are written again over the empty ones.
+    if (!sparso_) sparpaglia();
     for (int c = 0; c < 2; ++c) {
-        std::memset(tipi_.get() + indice_tipo(da, c), reale, static_cast<size_t>(a - da));
+        for (int32_t p = da; p < a; ++p) {
+            uint8_t* s = slot(p, c);
+            s[0] = reale;
+            s[1] = 0;
+        }
     }
 }
 
 int32_t Tracciato::fine_tratto(int32_t punto, int coordinata) const {
-    if (!tipi_) {
+    if (!sparso_) {
         if (punto < interi_[coordinata]) return interi_[coordinata];
         if (punto < pieni_[coordinata]) return pieni_[coordinata];
         return punti_;
     }
-    const uint8_t* t = tipi_.get() + indice_tipo(0, coordinata);
-    const uint8_t questo = t[punto];
+    const uint8_t questo = slot(punto, coordinata)[0];
     int32_t p = punto + 1;
-    while (p < punti_ && t[p] == questo) ++p;
+    while (p < punti_ && slot(p, coordinata)[0] == questo) ++p;
     return p;
 }
 

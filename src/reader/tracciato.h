@@ -1,20 +1,25 @@
 // The track plan: one point per metre of route, two coordinates per point, each value empty,
 // a 16-bit integer or a double. A 1000000 m line has 1007001 points.
 //
+// Each value sits in a 10-byte slot laid out as a real value stands in the _linea.dat file:
+// its 16-bit tag, then the double, little-endian (an integer keeps its value as a double
+// there). So a run of reals goes to the file straight from the plan, with no copy.
+//
 // The walk fills the plan strictly in order, point after point: the first points as
 // integers, the rest as reals. So the plan keeps, for each coordinate, only how far it is
-// filled and how many of the filled points lead as integers, and two columns of doubles
-// that are never cleared: a point beyond the filled part is empty whatever its memory holds,
-// and its memory is touched only when the walk gets there (about 16 MB for the longest line).
-// A plan filled any other way (read back from a file, or built by hand) switches once to a
-// tag per value, which costs one more byte per value.
+// filled and how many of the filled points lead as integers, and slots that are never
+// cleared: a point beyond the filled part is empty whatever its memory holds, and its memory
+// is touched only when the walk gets there (about 20 MB for the longest line). A plan filled
+// any other way (read back from a file, or built by hand) switches once to reading every
+// slot's own tag, all of them written then.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <utility>
-#include <vector>
 
 namespace compattatore {
 
@@ -22,6 +27,8 @@ class Tracciato {
   public:
     // Value tags, as they stand in the _linea.dat file.
     enum Tipo : uint8_t { vuoto = 0, intero = 2, reale = 5 };
+    // Bytes of a slot.
+    static constexpr size_t byte_valore = 10;
 
     Tracciato() = default;
     Tracciato(Tracciato&& altro) noexcept { *this = std::move(altro); }
@@ -41,25 +48,25 @@ class Tracciato {
 
     // Unchecked accessors: the caller has checked `contiene`.
     Tipo tipo(int32_t punto, int coordinata) const {
-        if (tipi_) return static_cast<Tipo>(tipi_[indice_tipo(punto, coordinata)]);
+        if (sparso_) return static_cast<Tipo>(slot(punto, coordinata)[0]);
         if (punto < interi_[coordinata]) return intero;
         return punto < pieni_[coordinata] ? reale : vuoto;
     }
     // The value as a double (a 16-bit integer converts exactly; an empty value reads 0).
     double valore(int32_t punto, int coordinata) const {
-        return tipo(punto, coordinata) == vuoto ? 0.0 : valori_[coordinata][punto];
+        return tipo(punto, coordinata) == vuoto ? 0.0 : leggi_double(slot(punto, coordinata) + 2);
     }
     void imposta_intero(int32_t punto, int coordinata, int16_t v) {
-        if (!tipi_ && punto == pieni_[coordinata] && interi_[coordinata] == punto) {
-            valori_[coordinata][punto] = v;
+        if (!sparso_ && punto == pieni_[coordinata] && interi_[coordinata] == punto) {
+            metti(slot(punto, coordinata), intero, v);
             interi_[coordinata] = pieni_[coordinata] = punto + 1;
             return;
         }
         imposta_altrove(punto, coordinata, intero, v);
     }
     void imposta_reale(int32_t punto, int coordinata, double v) {
-        if (!tipi_ && punto == pieni_[coordinata]) {
-            valori_[coordinata][punto] = v;
+        if (!sparso_ && punto == pieni_[coordinata]) {
+            metti(slot(punto, coordinata), reale, v);
             pieni_[coordinata] = punto + 1;
             return;
         }
@@ -67,35 +74,54 @@ class Tracciato {
     }
 
     // For the walk, which fills both coordinates point after point. The first point empty in
-    // both coordinates when the plan is filled in order (-1 otherwise), and the columns of
-    // values. Writing through `colonna` is unchecked and makes nothing filled by itself:
-    // segna_reali(da, a) then tags points da to a - 1 of both coordinates as reals
-    // (contiene(da) and a - 1 < punti, the caller has checked).
-    int32_t primo_vuoto() const { return !tipi_ && pieni_[0] == pieni_[1] ? pieni_[0] : -1; }
-    double* colonna(int coordinata) { return valori_[coordinata]; }
+    // both coordinates when the plan is filled in order (-1 otherwise), and the slots of a
+    // coordinate (point p at byte_valore * p). A real written with metti_reale into a slot
+    // counts only once segna_reali(da, a) has taken points da to a - 1 of both coordinates
+    // as reals (contiene(da) and a - 1 < punti, the caller has checked).
+    int32_t primo_vuoto() const { return !sparso_ && pieni_[0] == pieni_[1] ? pieni_[0] : -1; }
+    uint8_t* slot_di(int coordinata) { return colonne_[coordinata]; }
+    static void metti_reale(uint8_t* s, double v) { metti(s, reale, v); }
     void segna_reali(int32_t da, int32_t a);
 
     // For the writer: the end (one past) of the run of values of the same tag that begins
-    // at `punto` in a coordinate.
+    // at `punto` in a coordinate, and the slots of a coordinate.
     int32_t fine_tratto(int32_t punto, int coordinata) const;
-    const double* colonna(int coordinata) const { return valori_[coordinata]; }
+    const uint8_t* slot_di(int coordinata) const { return colonne_[coordinata]; }
 
   private:
-    size_t indice_tipo(int32_t punto, int coordinata) const {
-        return static_cast<size_t>(coordinata) * static_cast<size_t>(punti_) +
-               static_cast<size_t>(punto);
+    uint8_t* slot(int32_t punto, int coordinata) const {
+        return colonne_[coordinata] + byte_valore * static_cast<size_t>(punto);
+    }
+    static void metti(uint8_t* s, Tipo t, double v) {
+        s[0] = t;
+        s[1] = 0;
+        uint64_t u = std::bit_cast<uint64_t>(v);
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(s + 2, &u, sizeof u);
+        } else {
+            for (size_t i = 0; i < 8; ++i) s[2 + i] = static_cast<uint8_t>(u >> (8 * i));
+        }
+    }
+    static double leggi_double(const uint8_t* s) {
+        uint64_t u = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(&u, s, sizeof u);
+        } else {
+            for (size_t i = 0; i < 8; ++i) u |= uint64_t{s[i]} << (8 * i);
+        }
+        return std::bit_cast<double>(u);
     }
     void imposta_altrove(int32_t punto, int coordinata, Tipo t, double v);
-    // From the ordered form to a tag per value.
+    // From the ordered form to a tag in every slot.
     void sparpaglia();
     void alloca(size_t punti);
 
     int32_t punti_ = 0;
-    int32_t pieni_[2] = {0, 0};               // points [0, pieni_) hold a value
-    int32_t interi_[2] = {0, 0};              // of which [0, interi_) are integers
-    std::unique_ptr<double[]> blocco_;        // holds both columns
-    double* valori_[2] = {nullptr, nullptr};  // the two columns, inside blocco_
-    std::unique_ptr<uint8_t[]> tipi_;         // both coordinates, once the plan is not in order
+    int32_t pieni_[2] = {0, 0};                 // points [0, pieni_) hold a value
+    int32_t interi_[2] = {0, 0};                // of which [0, interi_) are integers
+    bool sparso_ = false;                       // every slot's tag is written and holds
+    std::unique_ptr<uint8_t[]> blocco_;         // holds both coordinates
+    uint8_t* colonne_[2] = {nullptr, nullptr};  // the slots of each coordinate, in blocco_
 };
 
 }  // namespace compattatore

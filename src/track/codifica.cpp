@@ -26,13 +26,6 @@ inline void metti_le(uint8_t* o, U u) {
     }
 }
 
-inline uint64_t bit_di(double v) {
-    static_assert(sizeof(double) == 8 && std::numeric_limits<double>::is_iec559);
-    uint64_t u = 0;
-    std::memcpy(&u, &v, sizeof u);
-    return u;
-}
-
 // A little-endian byte buffer that hands its bytes to the file in large pieces.
 class Blocco {
   public:
@@ -70,37 +63,36 @@ class Blocco {
     size_t usati_ = 0;
 };
 
-// One coordinate of the track plan, run by run of values of the same tag.
-void scrivi_coordinata(Blocco& b, const Tracciato& tracciato, int c) {
+// One coordinate of the track plan, run by run of values of the same tag. A run of reals
+// stands in the plan's slots as it stands in the file, and goes to the file from there.
+void scrivi_coordinata(Blocco& b, FileSostitutivo& file, const Tracciato& tracciato, int c) {
     const int32_t punti = tracciato.ultimo_punto() + 1;
-    const double* valori = tracciato.colonna(c);
+    const uint8_t* slot = tracciato.slot_di(c);
     int32_t p = 0;
     while (p < punti) {
         const Tracciato::Tipo tipo = tracciato.tipo(p, c);
         const int32_t fine = tracciato.fine_tratto(p, c);
-        const size_t passo = tipo == Tracciato::reale ? 10 : tipo == Tracciato::intero ? 4 : 2;
+        if (tipo == Tracciato::reale) {
+            b.svuota();
+            file.scrivi(slot + Tracciato::byte_valore * static_cast<size_t>(p),
+                        Tracciato::byte_valore * static_cast<size_t>(fine - p));
+            p = fine;
+            continue;
+        }
+        const size_t passo = tipo == Tracciato::intero ? 4 : 2;
         while (p < fine) {
             if (b.liberi() < passo) b.svuota();
             const auto quanti = static_cast<int32_t>(
                 std::min<int64_t>(fine - p, static_cast<int64_t>(b.liberi() / passo)));
             uint8_t* o = b.prendi(static_cast<size_t>(quanti) * passo);
-            switch (tipo) {
-                case Tracciato::reale:
-                    for (int32_t i = 0; i < quanti; ++i, o += 10) {
-                        metti_le(o, uint16_t{Tracciato::reale});
-                        metti_le(o + 2, bit_di(valori[p + i]));
-                    }
-                    break;
-                case Tracciato::intero:
-                    for (int32_t i = 0; i < quanti; ++i, o += 4) {
-                        metti_le(o, uint16_t{Tracciato::intero});
-                        const auto v = static_cast<int16_t>(valori[p + i]);
-                        metti_le(o + 2, static_cast<uint16_t>(v));
-                    }
-                    break;
-                default:
-                    std::memset(o, 0, static_cast<size_t>(quanti) * passo);
-                    break;
+            if (tipo == Tracciato::intero) {
+                for (int32_t i = 0; i < quanti; ++i, o += 4) {
+                    metti_le(o, uint16_t{Tracciato::intero});
+                    const auto v = static_cast<int16_t>(tracciato.valore(p + i, c));
+                    metti_le(o + 2, static_cast<uint16_t>(v));
+                }
+            } else {
+                std::memset(o, 0, static_cast<size_t>(quanti) * passo);
             }
             p += quanti;
         }
@@ -149,7 +141,7 @@ void scrivi_sim(FileSostitutivo& file, const std::array<voce_treno, voci_record_
 
 void scrivi_linea_dat(FileSostitutivo& file, const Tracciato& tracciato) {
     Blocco b(file);
-    for (int c = 0; c < 2; ++c) scrivi_coordinata(b, tracciato, c);
+    for (int c = 0; c < 2; ++c) scrivi_coordinata(b, file, tracciato, c);
     b.svuota();
 }
 

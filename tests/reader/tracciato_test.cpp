@@ -173,14 +173,16 @@ TEST(Tracciato, NewPlanReadsEmptyOverEarlierValues) {
                 EXPECT_EQ(t.fine_tratto(0, c), ultimo + 1);
             }
             for (int c = 0; c < 2; ++c) {
-                for (int32_t p = 0; p <= ultimo; ++p) t.colonna(c)[p] = 1.0 + p;
+                for (int32_t p = 0; p <= ultimo; ++p) {
+                    Tracciato::metti_reale(t.slot_di(c) + Tracciato::byte_valore * p, 1.0 + p);
+                }
             }
             t.libera();
         }
     }
 }
 
-// The walk's direct access: values written through the columns count once they are tagged,
+// The walk's direct access: values written into the slots count once they are tagged,
 // in order or not; long runs cross the writer's pieces whole.
 TEST(Tracciato, WalkFillsThroughTheColumns) {
     const int32_t ultimo = 120000;  // more than one piece of the writer in each coordinate
@@ -193,7 +195,7 @@ TEST(Tracciato, WalkFillsThroughTheColumns) {
     for (int c = 0; c < 2; ++c) {
         for (int32_t p = 2; p < fino; ++p) {
             const double v = p * (c == 0 ? 0.999 : -1.001);
-            t.colonna(c)[p] = v;
+            Tracciato::metti_reale(t.slot_di(c) + Tracciato::byte_valore * p, v);
             m.tipi[c][static_cast<size_t>(p)] = Tracciato::reale;
             m.valori[c][static_cast<size_t>(p)] = v;
         }
@@ -205,8 +207,8 @@ TEST(Tracciato, WalkFillsThroughTheColumns) {
 
     // Tagging out of order keeps every value already there.
     Tracciato u = t;
-    u.colonna(0)[fino + 1] = 3.5;
-    u.colonna(1)[fino + 1] = -3.5;
+    Tracciato::metti_reale(u.slot_di(0) + Tracciato::byte_valore * (fino + 1), 3.5);
+    Tracciato::metti_reale(u.slot_di(1) + Tracciato::byte_valore * (fino + 1), -3.5);
     u.segna_reali(fino + 1, fino + 2);
     EXPECT_EQ(u.primo_vuoto(), -1);
     for (int c = 0; c < 2; ++c) {

@@ -123,6 +123,28 @@ void BM_EsecuzionePredefinita(benchmark::State& state) {
 }
 BENCHMARK(BM_EsecuzionePredefinita)->Name("EsecuzionePredefinita")->Unit(benchmark::kMillisecond);
 
+// A fresh output directory for each iteration, the previous one removed with the timer
+// stopped. Writing over the files of the previous iteration would time the file system's
+// flush of a file replaced by rename, which a compile into a new place never pays.
+class Uscite {
+  public:
+    explicit Uscite(const fs::path& base) : base_(base) {}
+    fs::path prossima(benchmark::State& state) {
+        state.PauseTiming();
+        std::error_code ignorato;
+        if (!attuale_.empty()) fs::remove_all(attuale_, ignorato);
+        attuale_ = base_ / ("u" + std::to_string(numero_++));
+        fs::create_directory(attuale_);
+        state.ResumeTiming();
+        return attuale_;
+    }
+
+  private:
+    fs::path base_;
+    fs::path attuale_;
+    int numero_ = 0;
+};
+
 void compila(benchmark::State& state, const Scenario& s) {
     Cartella c;
     // The reader takes the bytes from memory; the names only have to exist.
@@ -132,13 +154,15 @@ void compila(benchmark::State& state, const Scenario& s) {
     std::ofstream(treno) << '\n';
     InterfacciaMuta muta;
     std::ostringstream messaggi;
+    Uscite uscite(c.percorso());
     for (auto _ : state) {
+        const fs::path uscita = uscite.prossima(state);
         Form1 form;
         form.interfaccia = &muta;
         form.messaggi = &messaggi;
         form.nome_scenario = s.nome;
         form.numero_treno = s.treno;
-        form.cartella_programma = c.percorso().string();
+        form.cartella_programma = uscita.string();
         form.file_linea = linea;
         form.file_treno = treno;
         form.testo_linea = s.testo_linea;
@@ -171,9 +195,9 @@ void BM_ScriviTracciato(benchmark::State& state) {
         for (int32_t p = 2; p <= ultimo - 2; ++p) t.imposta_reale(p, c, p * 0.999 + c);
     }
     Cartella c;
-    const std::string file = (c.percorso() / "MASSIMO_linea.dat").string();
+    Uscite uscite(c.percorso());
     for (auto _ : state) {
-        FileSostitutivo f(file);
+        FileSostitutivo f((uscite.prossima(state) / "MASSIMO_linea.dat").string());
         scrivi_linea_dat(f, t);
         f.chiudi();
     }

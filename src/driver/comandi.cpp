@@ -1,6 +1,7 @@
 #include "driver/comandi.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -71,6 +72,12 @@ int prepara_sorgente(const std::string& percorso, std::optional<std::string>& te
     const int fd = ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
     int errore_sistema = fd < 0 ? errno : 0;
     if (fd >= 0) {
+        // Sized from the file at once: a source is read without growing the text piece by piece.
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+            st.st_size < (off_t{1} << 30)) {
+            byte.reserve(static_cast<size_t>(st.st_size));
+        }
         char blocco[1 << 16];
         for (;;) {
             const ssize_t n = ::read(fd, blocco, sizeof blocco);

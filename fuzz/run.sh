@@ -3,11 +3,14 @@
 # of its committed seed corpus. Fails on any crash, leak, sanitizer report or timeout, and
 # prints the offending input.
 #
-#   fuzz/run.sh [SECONDS]      (default 60 per target; FUZZ_SECONDS works too)
+#   fuzz/run.sh [SECONDS]      (default 60 per target; FUZZ_SECONDS works too; FUZZ_SEED)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-${FUZZ_SECONDS:-60}}
+# A fixed seed makes a run repeatable: CI explores the same inputs each time, and a failure
+# seen there can be replayed here. FUZZ_SEED=0 lets libFuzzer pick one for exploration.
+seed=${FUZZ_SEED:-20261210}
 build=build-fuzz
 
 cmake --preset fuzz >/dev/null
@@ -37,7 +40,7 @@ for t in "${targets[@]}"; do
   echo "== $t: ${seconds}s on $(find "$corpus" -type f | wc -l) seeds"
   log="$scratch/$t/log"
   if "$build/fuzz/$t" "$corpus" \
-      -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -max_total_time="$seconds" -seed="$seed" -timeout=10 -rss_limit_mb=2048 \
       -max_len="${max_len[$t]}" -artifact_prefix="$artifacts" \
       -print_final_stats=1 >"$log" 2>&1; then
     grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true

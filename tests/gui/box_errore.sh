@@ -20,9 +20,12 @@ chiudi_il_box() {
     box=""
     trova_box() {
         kill -0 "$pid_programma" 2>/dev/null || fallisci "$tasto: the program ended before the box"
-        local id
+        # The waiting window may be going away while it is looked at; a window whose size
+        # cannot be read is not the box.
+        local id m
         for id in $(finestre); do
-            [ "$(misura "$id")" = 280x179 ] || box=$id
+            m=$(misura "$id")
+            [[ "$m" =~ ^[0-9]+x[0-9]+$ ]] && [ "$m" != 280x179 ] && box=$id
         done
         [ -n "$box" ]
     }

@@ -16,11 +16,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "driver/file_sostitutivo.h"
-#include "driver/form1.h"
-#include "driver/interfaccia.h"
+#include "core/form1.h"
+#include "core/interfaccia.h"
+#include "core/tracciato.h"
+#include "platform/file_sostitutivo.h"
 #include "reader/campi.h"
-#include "reader/tracciato.h"
 #include "track/codifica.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/errori.h"
+#include "core/errori.h"
 #include "reader/campi.h"
 
 namespace {

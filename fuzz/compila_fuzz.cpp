@@ -18,9 +18,9 @@
 #include <string>
 #include <string_view>
 
-#include "driver/errori.h"
-#include "driver/form1.h"
-#include "driver/interfaccia.h"
+#include "core/errori.h"
+#include "core/form1.h"
+#include "core/interfaccia.h"
 
 namespace {
 

@@ -24,8 +24,8 @@
 #include <utility>
 #include <vector>
 
-#include "driver/form1.h"
-#include "driver/interfaccia.h"
+#include "core/form1.h"
+#include "core/interfaccia.h"
 
 namespace prova {
 

@@ -2,7 +2,7 @@
 // scenario. The train and the names are fixed text; only the file name follows the scenario.
 #include <iterator>
 
-#include "driver/form1.h"
+#include "core/form1.h"
 
 namespace compattatore {
 

@@ -3,7 +3,7 @@
 // special prescriptions. The content is fixed; only the file name follows the scenario.
 #include <iterator>
 
-#include "driver/form1.h"
+#include "core/form1.h"
 
 namespace compattatore {
 

@@ -1,10 +1,10 @@
-#include "driver/form1.h"
+#include "core/form1.h"
 
 #include <iostream>
 
-#include "driver/errori.h"
-#include "driver/file_sostitutivo.h"
-#include "reader/codici_errore.h"
+#include "core/codici_errore.h"
+#include "core/errori.h"
+#include "platform/file_sostitutivo.h"
 
 namespace compattatore {
 

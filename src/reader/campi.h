@@ -27,8 +27,8 @@
 #include <string>
 #include <string_view>
 
-#include "driver/errori.h"
-#include "track/arrotonda.h"
+#include "core/arrotonda.h"
+#include "core/errori.h"
 
 namespace compattatore {
 

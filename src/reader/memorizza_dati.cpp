@@ -18,10 +18,10 @@
 #include <string_view>
 #include <system_error>
 
-#include "driver/errori.h"
-#include "driver/form1.h"
+#include "core/arrotonda.h"
+#include "core/errori.h"
+#include "core/form1.h"
 #include "reader/campi.h"
-#include "track/arrotonda.h"
 
 namespace compattatore {
 

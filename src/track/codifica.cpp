@@ -9,7 +9,7 @@
 #include <string>
 #include <type_traits>
 
-#include "driver/errori.h"
+#include "core/errori.h"
 
 namespace compattatore {
 

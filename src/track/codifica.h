@@ -4,10 +4,10 @@
 #include <array>
 #include <vector>
 
-#include "driver/file_sostitutivo.h"
-#include "reader/tracciato.h"
-#include "reader/voce_treno.h"
-#include "track/cella.h"
+#include "core/cella.h"
+#include "core/tracciato.h"
+#include "core/voce_treno.h"
+#include "platform/file_sostitutivo.h"
 
 namespace compattatore {
 

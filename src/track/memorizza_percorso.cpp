@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <string>
 
-#include "driver/errori.h"
-#include "driver/file_sostitutivo.h"
-#include "driver/form1.h"
+#include "core/errori.h"
+#include "core/form1.h"
+#include "platform/file_sostitutivo.h"
 #include "track/codifica.h"
 
 namespace compattatore {

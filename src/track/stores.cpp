@@ -12,9 +12,9 @@
 #include <algorithm>
 #include <array>
 
-#include "driver/errori.h"
-#include "driver/form1.h"
-#include "track/arrotonda.h"
+#include "core/arrotonda.h"
+#include "core/errori.h"
+#include "core/form1.h"
 
 namespace compattatore {
 

@@ -3,7 +3,7 @@
 // later in the run.
 #include <iterator>
 
-#include "driver/form1.h"
+#include "core/form1.h"
 
 namespace compattatore {
 

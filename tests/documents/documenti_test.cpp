@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/testo_fisso_prova.h"
+#include "testo_fisso_prova.h"
 
 using compattatore::Form1;
 using testo_fisso::TestoAtteso;

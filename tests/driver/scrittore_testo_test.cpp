@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/errori.h"
+#include "core/errori.h"
 #include "prova_comune.h"
 
 namespace fs = std::filesystem;

@@ -1,9 +1,9 @@
 // Ends a run the way the reserved-slot checks do, with the desktop window showing: the waiting
 // window, then `errore` and its modal box. Takes the window module's path; exits 3 once the
 // box is closed, 1 when the module gives no window.
-#include "driver/errori.h"
-#include "driver/form1.h"
-#include "driver/scelta_interfaccia.h"
+#include "core/errori.h"
+#include "core/form1.h"
+#include "platform/scelta_interfaccia.h"
 
 int main(int argc, char** argv) {
     using namespace compattatore;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "driver/form1.h"
+#include "core/form1.h"
 #include "prova_comune.h"
 
 namespace compattatore {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "driver/form1.h"
+#include "core/form1.h"
 
 using compattatore::Form1;
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "driver/errori.h"
+#include "core/errori.h"
 #include "prova_comune.h"
 
 namespace fs = std::filesystem;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/errori.h"
-#include "driver/form1.h"
+#include "core/errori.h"
+#include "core/form1.h"
 #include "prova_comune.h"
 
 namespace compattatore {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/form1.h"
+#include "core/form1.h"
 
 using compattatore::cella;
 using compattatore::Form1;

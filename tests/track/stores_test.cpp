@@ -4,8 +4,8 @@
 #include <limits>
 #include <vector>
 
-#include "driver/errori.h"
-#include "driver/form1.h"
+#include "core/errori.h"
+#include "core/form1.h"
 
 using compattatore::cella;
 using compattatore::ErroreLettura;

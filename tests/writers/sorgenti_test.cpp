@@ -2,7 +2,7 @@
 // on, and the whole replacement of an earlier file.
 #include <gtest/gtest.h>
 
-#include "driver/testo_fisso_prova.h"
+#include "testo_fisso_prova.h"
 
 using compattatore::Form1;
 using testo_fisso::TestoAtteso;

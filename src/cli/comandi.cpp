@@ -1,0 +1,362 @@
+#include "cli/comandi.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <new>
+#include <sstream>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "core/errori.h"
+#include "core/form1.h"
+#include "core/interfaccia.h"
+#include "reader/utf8.h"
+#include "tools/rapporto.h"
+#include "tools/strumenti.h"
+
+#ifndef COMPATTATORE_VERSION
+#define COMPATTATORE_VERSION "0"
+#endif
+
+namespace compattatore {
+
+namespace {
+
+constexpr std::string_view suffisso_linea = "_linea.txt";
+constexpr std::string_view suffisso_treno = "-.txt";
+
+std::string nome_file(const std::string& percorso) {
+    const auto barra = percorso.rfind('/');
+    return barra == std::string::npos ? percorso : percorso.substr(barra + 1);
+}
+
+bool finisce_con(std::string_view testo, std::string_view fine) {
+    return testo.size() >= fine.size() && testo.substr(testo.size() - fine.size()) == fine;
+}
+
+// A name as the scenario table holds it: UTF-8 becomes Windows-1252, other bytes stay.
+bool in_windows1252(std::string& nome) {
+    auto c = da_utf8(nome);
+    if (c.esito == ConversioneUtf8::Esito::senza_forma) return false;
+    if (c.esito == ConversioneUtf8::Esito::convertito) nome = std::move(c.testo);
+    return true;
+}
+
+std::string esadecimale(char32_t c) {
+    std::ostringstream s;
+    s << "U+" << std::uppercase << std::hex;
+    s.width(4);
+    s.fill('0');
+    s << static_cast<uint32_t>(c);
+    return s.str();
+}
+
+// Reads a source file that an author may have saved as UTF-8 and hands its Windows-1252 form
+// to the reader, so each source is read from disk once. A file that cannot be read is a
+// failure of the platform (status 4, with the system's reason), found before anything is
+// written: an author's earlier output is never replaced by a compile of half the scenario.
+// A character with no Windows-1252 form is an error in the source (status 1).
+int prepara_sorgente(const std::string& percorso, std::optional<std::string>& testo,
+                     std::ostream& err) {
+    std::string byte;
+    const int fd = ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
+    int errore_sistema = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        // Sized from the file at once: a source is read without growing the text piece by piece.
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+            st.st_size < (off_t{1} << 30)) {
+            byte.reserve(static_cast<size_t>(st.st_size));
+        }
+        char blocco[1 << 16];
+        for (;;) {
+            const ssize_t n = ::read(fd, blocco, sizeof blocco);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) errore_sistema = errno;
+            if (n <= 0) break;
+            byte.append(blocco, static_cast<size_t>(n));
+        }
+        ::close(fd);
+    }
+    if (errore_sistema != 0) {
+        err << "compattatore: cannot read " << percorso << ": " << std::strerror(errore_sistema)
+            << '\n';
+        return uscita_piattaforma;
+    }
+    auto c = da_utf8(byte);
+    switch (c.esito) {
+        case ConversioneUtf8::Esito::invariato:
+            testo = std::move(byte);
+            return uscita_ok;
+        case ConversioneUtf8::Esito::convertito:
+            testo = std::move(c.testo);
+            return uscita_ok;
+        case ConversioneUtf8::Esito::senza_forma:
+            break;
+    }
+    err << "compattatore:" << percorso << ':' << c.riga << ':' << c.colonna
+        << ": error: the character " << esadecimale(c.carattere)
+        << " has no Windows-1252 form; the file is read as UTF-8 because it is valid UTF-8\n";
+    return uscita_sorgenti;
+}
+
+}  // namespace
+
+std::string cartella_di(const std::string& file) {
+    const auto barra = file.rfind('/');
+    if (barra == std::string::npos) return ".";
+    return file.substr(0, barra);
+}
+
+std::optional<NomiScenario> nomi_scenario(const OpzioniCompila& o, std::string& errore) {
+    NomiScenario n;
+    if (o.nome) {
+        n.nome_scenario = *o.nome;
+    } else {
+        const std::string f = nome_file(o.file_linea);
+        if (!finisce_con(f, suffisso_linea)) {
+            errore = "cannot take the scenario name from '" + f +
+                     "': expected a line file named NAME_linea.txt, or --name NAME";
+            return std::nullopt;
+        }
+        n.nome_scenario = f.substr(0, f.size() - suffisso_linea.size());
+    }
+    if (o.numero) {
+        n.numero_treno = *o.numero;
+    } else {
+        const std::string f = nome_file(o.file_treno);
+        const auto trattino = f.size() - suffisso_treno.size();
+        const auto sottolineato =
+            finisce_con(f, suffisso_treno) ? f.rfind('_', trattino) : std::string::npos;
+        if (sottolineato == std::string::npos) {
+            errore = "cannot take the train number from '" + f +
+                     "': expected a train file named NAME_NUMBER-.txt, or --train NUMBER";
+            return std::nullopt;
+        }
+        n.numero_treno = f.substr(sottolineato + 1, trattino - sottolineato - 1);
+    }
+    if (!in_windows1252(n.nome_scenario)) {
+        errore = "the scenario name has a character with no Windows-1252 form";
+        return std::nullopt;
+    }
+    if (!in_windows1252(n.numero_treno)) {
+        errore = "the train number has a character with no Windows-1252 form";
+        return std::nullopt;
+    }
+    return n;
+}
+
+int comando_compile(const OpzioniCompila& o, std::ostream& err) {
+    std::string errore;
+    const auto nomi = nomi_scenario(o, errore);
+    if (!nomi) {
+        err << "compattatore: compile: " << errore << '\n';
+        return uscita_uso;
+    }
+
+    InterfacciaMuta muta;
+    Form1 form;
+    form.interfaccia = &muta;
+    form.messaggi = &err;
+    form.nome_scenario = nomi->nome_scenario;
+    form.numero_treno = nomi->numero_treno;
+    form.file_linea = o.file_linea;
+    form.file_treno = o.file_treno;
+    form.cancella_sorgenti = false;
+    // An empty --output is the current directory, not the root.
+    form.cartella_programma =
+        o.uscita ? (o.uscita->empty() ? "." : *o.uscita) : cartella_di(o.file_linea);
+    form.cartella_uscita = form.cartella_programma;
+    if (o.uscita) {
+        std::error_code ec;
+        std::filesystem::create_directories(form.cartella_uscita, ec);
+        if (ec) {
+            err << "compattatore: " << form.cartella_uscita << ": " << ec.message() << '\n';
+            return uscita_piattaforma;
+        }
+    }
+    for (const auto& [percorso, testo] : {std::pair{&o.file_linea, &form.testo_linea},
+                                          std::pair{&o.file_treno, &form.testo_treno}}) {
+        if (const int s = prepara_sorgente(*percorso, *testo, err); s != uscita_ok) return s;
+    }
+
+    int stato;
+    try {
+        int32_t j = o.senza_tracciato ? 0 : 1;
+        form.memorizza_percorso(j);
+        stato = form.stato;
+    } catch (const ErroreFatale& e) {
+        err << "compattatore:" << e.what() << '\n';
+        stato = uscita_fatale;
+    } catch (const ErrorePiattaforma& e) {
+        err << "compattatore: " << e.what() << '\n';
+        stato = uscita_piattaforma;
+    } catch (const std::bad_alloc&) {
+        err << "compattatore: out of memory\n";
+        stato = uscita_piattaforma;
+    } catch (const std::exception& e) {
+        err << "compattatore: " << e.what() << '\n';
+        stato = uscita_piattaforma;
+    }
+
+    // The report tells every ending in which the reader ran, a fatal one included.
+    if (o.rapporto) {
+        try {
+            scrivi_rapporto(form, *o.rapporto);
+        } catch (const ErrorePiattaforma& e) {
+            err << "compattatore: " << e.what() << '\n';
+            stato = uscita_piattaforma;
+        }
+    }
+    return stato;
+}
+
+int comando_sources(const std::string& cartella_data, std::ostream& err) {
+    const std::string cartella = cartella_data.empty() ? "." : cartella_data;
+    std::error_code ec;
+    std::filesystem::create_directories(cartella, ec);
+    if (ec) {
+        err << "compattatore: " << cartella << ": " << ec.message() << '\n';
+        return uscita_piattaforma;
+    }
+    InterfacciaMuta muta;
+    Form1 form;
+    form.interfaccia = &muta;
+    form.messaggi = &err;
+    form.cartella_programma = cartella;
+    form.nome_scenario = "VALCRESTINA_TORVE";
+    form.numero_treno = "325";
+    try {
+        form.dati_linea();
+        form.dati_treno();
+    } catch (const ErrorePiattaforma& e) {
+        err << "compattatore: " << e.what() << '\n';
+        return uscita_piattaforma;
+    }
+    return uscita_ok;
+}
+
+int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
+                   std::ostream& err) {
+    CLI::App app(
+        "Compacts a train-driving scenario into the files the simulator loads.\n"
+        "Run without arguments, it writes the built-in scenario's source files and documents\n"
+        "next to the program and compiles them there. The commands let authors compile their\n"
+        "own scenarios and look at the result.",
+        "compattatore");
+    app.set_version_flag("--version", "compattatore " COMPATTATORE_VERSION);
+    app.require_subcommand(1);
+    app.footer(
+        "Each command describes itself: compattatore COMMAND --help\n"
+        "\n"
+        "Exit status:\n"
+        "  0  success (warnings allowed)\n"
+        "  1  the scenario's source files had an error (reported; what could be\n"
+        "     written is written)\n"
+        "  2  usage error\n"
+        "  3  fatal error 1250 or 1251 (no binary file written)\n"
+        "  4  a file could not be read or written");
+
+    OpzioniCompila compila;
+    std::string nome;
+    std::string numero;
+    std::string uscita;
+    std::string rapporto;
+    auto* c = app.add_subcommand("compile", "Compile an author's line and train source files");
+    c->footer(
+        "Writes NAME_linea.dat (the track plan), NAME_NUMBER.sim (the scenario table) and\n"
+        "NAME_NUMBER.dat (the track cells). The source files are read, never changed or\n"
+        "deleted. A source that is valid UTF-8 is converted to Windows-1252 (a character\n"
+        "with no Windows-1252 form is an error); any other is read as Windows-1252.");
+    c->add_option("LINE_FILE", compila.file_linea, "Line source file, NAME_linea.txt")->required();
+    c->add_option("TRAIN_FILE", compila.file_treno, "Train source file, NAME_NUMBER-.txt")
+        ->required();
+    auto* opzione_nome =
+        c->add_option("--name", nome, "Scenario name (default: from LINE_FILE)")->type_name("NAME");
+    auto* opzione_numero =
+        c->add_option("--train", numero, "Train number (default: from TRAIN_FILE)")
+            ->type_name("NUMBER");
+    auto* opzione_uscita = c->add_option("--output", uscita,
+                                         "Directory for the binary files, created when\n"
+                                         "missing (default: the directory of LINE_FILE)")
+                               ->type_name("DIR");
+    c->add_flag("--no-track-plan", compila.senza_tracciato,
+                "Build no track plan: no NAME_linea.dat, and curve\n"
+                "records are not read as records");
+    auto* opzione_rapporto =
+        c->add_option("--report", rapporto, "Write a JSON report of the run to FILE")
+            ->type_name("FILE");
+
+    std::string cartella_sorgenti;
+    auto* s = app.add_subcommand("sources", "Write the built-in source files into a directory");
+    s->footer(
+        "Writes VALCRESTINA_TORVE_linea.txt and VALCRESTINA_TORVE_325-.txt, a starting point\n"
+        "for a scenario of your own. The directory is created when missing.");
+    s->add_option("DIR", cartella_sorgenti, "Directory to write into")->required();
+
+    std::string file_dump;
+    auto* d = app.add_subcommand("dump", "Decode a compiled file to JSON");
+    d->footer(
+        "Writes the JSON to standard output. FILE is recognised by its name: NAME_linea.dat\n"
+        "(track plan), NAME_NUMBER.sim (scenario table), any other .dat (track cells).");
+    d->add_option("FILE", file_dump, "Compiled file")->required();
+
+    std::string file_sim;
+    std::string file_svg;
+    auto* p = app.add_subcommand("plot", "Draw a compiled scenario as an SVG picture");
+    p->footer(
+        "Draws the route with its stations, signals, slowdowns and boards, and beside it the\n"
+        "profile along the route. NAME_NUMBER.dat and NAME_linea.dat must lie beside SIM_FILE.");
+    p->add_option("SIM_FILE", file_sim, "Scenario table, NAME_NUMBER.sim")->required();
+    p->add_option("--output", file_svg, "Picture to write (default: SIM_FILE with .svg)")
+        ->type_name("SVG");
+
+    // A usage error names the fault, then shows the help of the command it concerns.
+    app.failure_message([](const CLI::App* a, const CLI::Error& e) {
+        std::string testo = "compattatore: " + std::string(e.what()) + "\n";
+        const auto scelti = a->get_subcommands();
+        if (scelti.empty()) return testo + a->help();
+        return testo + scelti.front()->help(a->get_name());
+    });
+
+    const std::string& primo = argomenti.front();
+    const bool comando =
+        primo == "compile" || primo == "sources" || primo == "dump" || primo == "plot";
+    if (!primo.empty() && primo[0] != '-' && !comando) {
+        err << "compattatore: unknown command '" << primo
+            << "'; expected compile, sources, dump or plot (see 'compattatore --help')\n";
+        return uscita_uso;
+    }
+
+    std::vector<const char*> argv{"compattatore"};
+    for (const auto& a : argomenti) argv.push_back(a.c_str());
+    try {
+        app.parse(static_cast<int>(argv.size()), argv.data());
+    } catch (const CLI::ParseError& e) {
+        const int codice = app.exit(e, out, err);
+        return codice == 0 ? uscita_ok : uscita_uso;
+    }
+
+    if (c->parsed()) {
+        if (opzione_nome->count()) compila.nome = nome;
+        if (opzione_numero->count()) compila.numero = numero;
+        if (opzione_uscita->count()) compila.uscita = uscita;
+        if (opzione_rapporto->count()) compila.rapporto = rapporto;
+        return comando_compile(compila, err);
+    }
+    if (s->parsed()) return comando_sources(cartella_sorgenti, err);
+    if (d->parsed()) return comando_dump(file_dump, out, err);
+    return comando_plot(file_sim, file_svg, err);
+}
+
+}  // namespace compattatore

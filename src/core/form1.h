@@ -1,0 +1,146 @@
+// Form1: the one state object of a run. Every stage of the compactor is an operation of it,
+// and the stages share its fields rather than passing data along. The operations are
+// declared here, in core/, and defined across the subsystem folders:
+//   driver/     Form_Load, errore, file names, reporting
+//   writers/    dati_linea, dati_treno
+//   documents/  dati_note, dati_rallentamenti, dati_scheda
+//   reader/     memorizza_dati
+//   track/      the stores, progressive_ordina, minimo, memorizza_percorso (marker pass,
+//               reserved slots, binary files), codice_gara_og, codice_gara_st
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/cella.h"
+#include "core/interfaccia.h"
+#include "core/tracciato.h"
+#include "core/voce_treno.h"
+
+namespace compattatore {
+
+// A place where the marker pass could not put a mark (codes 11, 12, 13), in metres.
+struct Registrazione {
+    int32_t codice = 0;
+    int32_t posizione = 0;
+    bool operator==(const Registrazione&) const = default;
+};
+
+class Form1 {
+  public:
+    // ---- driver ---------------------------------------------------------------------
+    std::string nome_scenario;  // Windows-1252 bytes
+    std::string numero_treno;
+    // The directory that holds the program; the five text files are written here.
+    std::string cartella_programma = ".";
+    // Where the binary files go; empty means cartella_programma.
+    std::string cartella_uscita;
+    // The two source files the reader reads; empty means the built-in names in
+    // cartella_programma. When testo_linea / testo_treno hold bytes, the reader reads those
+    // bytes in place of the file (the name then only serves messages and existence).
+    std::string file_linea;
+    std::string file_treno;
+    std::optional<std::string> testo_linea;
+    std::optional<std::string> testo_treno;
+    // The built-in run deletes the sources after reading them; an author's files are kept.
+    bool cancella_sorgenti = true;
+
+    Interfaccia* interfaccia = nullptr;  // never null during a run
+    std::ostream* messaggi = nullptr;    // warnings and error reports; null means std::cerr
+
+    // The whole no-argument run. Returns the exit status (0 or 1); throws ErroreFatale
+    // after `errore`, ErrorePiattaforma when a file cannot be written.
+    int Form_Load();
+    // Shows " Errore n. " followed by `a` and ends the run (throws ErroreFatale).
+    [[noreturn]] void errore(const std::string& a);
+
+    // cartella + "/" + name, without looking at how the directory ends.
+    static std::string unisci(const std::string& cartella, std::string_view nome);
+    std::string percorso_programma(std::string_view nome) const;
+    std::string percorso_uscita(std::string_view nome) const;
+    std::string percorso_linea() const;  // file_linea or the built-in name
+    std::string percorso_treno() const;  // file_treno or the built-in name
+
+    // Replaces a text file in cartella_programma with the lines of a table ended by the
+    // end marker (a table without it stops at its end).
+    void scrivi_testo(std::string_view nome, const char* const* righe, size_t quante);
+
+    // ---- writers and documents --------------------------------------------------------
+    void dati_linea();
+    void dati_treno();
+    void dati_note();
+    void dati_rallentamenti();
+    void dati_scheda();
+
+    // ---- reader -------------------------------------------------------------------------
+    std::string campo_letto;
+    std::array<voce_treno, voci_record_treno> record_treno{};
+    Tracciato tracciato;
+    std::vector<cella> celle_percorso;  // empty until the line length is read
+    int32_t ultima_cella = 0;
+    int32_t calcola_tracciato = 0;
+    int32_t codice_errore = 0;
+    int32_t posizione_errore = 0;
+    // Where the reader was when it set codice_errore: the file and the line and column
+    // (from 1) of the record's keyword; 0 when no record is involved.
+    std::string file_errore;
+    int32_t riga_errore = 0;
+    int32_t colonna_errore = 0;
+
+    void memorizza_dati();
+
+    // ---- track ------------------------------------------------------------------------
+    int32_t numero_montagne = 0;
+    std::array<int32_t, 81> inizio_montagne{};
+    std::array<int32_t, 81> fine_montagne{};
+
+    void memo_montagna(int32_t& inizio, int32_t& fine, int32_t& tipo);
+    void memo_rallentamento(int32_t inizio, int16_t& v, int32_t& l, int16_t& f_tt, int32_t f_ta,
+                            int32_t& d_v);
+    void memo_segnale(int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2, int32_t& s3,
+                      int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3,
+                      int32_t& tempo);
+    void memo_indicatori_v_max(int32_t posizione, int32_t& vas, int32_t& vbs, int32_t& vcs,
+                               int16_t& strisces, int32_t& vad, int32_t& vbd, int32_t& vcd,
+                               int16_t& strisced);
+    void progressive_ordina();
+    template <class X, class Y>
+    static auto minimo(const X& x, const Y& y) {
+        using R = decltype(x + y);
+        return (x > y) ? static_cast<R>(y) : static_cast<R>(x);
+    }
+
+    // The compactor: reader, marker pass, reserved slots, codes, binary files.
+    void memorizza_percorso(int32_t& j);
+    // Its stages after the reader, each usable on its own: the marker pass over the cells,
+    // the reserved slots with the two codes (may end in `errore`), the binary files.
+    void passo_marcatori();
+    void riempi_slot_riservati();
+    void scrivi_file_binari();
+    int16_t codice_gara_og();
+    int32_t codice_gara_st();
+
+    // What the compactor did, for reports: the reader's code and position right after the
+    // reader, every record of the marker pass, the fatal ending (0 if none) and the files
+    // written, in order.
+    int32_t codice_lettore = 0;
+    int32_t posizione_lettore = 0;
+    std::vector<Registrazione> registrazioni;
+    int32_t fatale = 0;
+    std::vector<std::string> scritti;
+    // Exit status of the compactor so far: 0, or 1 after a reader error.
+    int stato = 0;
+
+    // Reports the reader's error (number, meaning, position where the code has one) and a
+    // marker-pass record as a warning.
+    void segnala_errore_lettore();
+    void segnala_registrazione(const Registrazione& r);
+    std::ostream& uscita_messaggi();
+};
+
+}  // namespace compattatore

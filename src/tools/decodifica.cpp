@@ -1,0 +1,251 @@
+#include "tools/decodifica.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "core/errori.h"
+
+namespace compattatore {
+
+namespace {
+
+// A cursor over the bytes of one file: every read first checks that the bytes are there.
+class Lettore {
+  public:
+    explicit Lettore(std::string_view byte) : byte_(byte) {}
+
+    size_t posizione() const { return pos_; }
+    size_t restanti() const { return byte_.size() - pos_; }
+    bool finito() const { return pos_ == byte_.size(); }
+
+    uint8_t u8(const char* cosa) {
+        richiedi(1, cosa);
+        return static_cast<uint8_t>(byte_[pos_++]);
+    }
+    uint16_t u16(const char* cosa) {
+        richiedi(2, cosa);
+        const uint16_t v = static_cast<uint16_t>(b(0) | (b(1) << 8));
+        pos_ += 2;
+        return v;
+    }
+    int16_t i16(const char* cosa) { return static_cast<int16_t>(u16(cosa)); }
+    int32_t i32(const char* cosa) {
+        richiedi(4, cosa);
+        const uint32_t v = b(0) | (b(1) << 8) | (b(2) << 16) | (b(3) << 24);
+        pos_ += 4;
+        return static_cast<int32_t>(v);
+    }
+    double f64(const char* cosa) {
+        richiedi(8, cosa);
+        uint64_t v = 0;
+        for (int i = 7; i >= 0; --i) v = (v << 8) | b(static_cast<size_t>(i));
+        pos_ += 8;
+        double d;
+        std::memcpy(&d, &v, sizeof d);
+        return d;
+    }
+    std::string testo(size_t n, const char* cosa) {
+        richiedi(n, cosa);
+        std::string t(byte_.substr(pos_, n));
+        pos_ += n;
+        return t;
+    }
+    void salta(size_t n, const char* cosa) {
+        richiedi(n, cosa);
+        pos_ += n;
+    }
+
+  private:
+    uint32_t b(size_t i) const { return static_cast<uint8_t>(byte_[pos_ + i]); }
+    void richiedi(size_t n, const char* cosa) const {
+        if (restanti() < n) {
+            throw ErroreDecodifica("the file ends inside " + std::string(cosa) + " at byte " +
+                                   std::to_string(pos_) + " (" + std::to_string(n) +
+                                   " bytes needed, " + std::to_string(restanti()) + " left)");
+        }
+    }
+
+    std::string_view byte_;
+    size_t pos_ = 0;
+};
+
+// Walks one tagged value of the track plan, checking its tag and its data; returns the tag.
+Tracciato::Tipo salta_valore(Lettore& l) {
+    const size_t dove = l.posizione();
+    const uint16_t tag = l.u16("a value's tag");
+    switch (tag) {
+        case Tracciato::vuoto:
+            return Tracciato::vuoto;
+        case Tracciato::intero:
+            l.salta(2, "an integer value");
+            return Tracciato::intero;
+        case Tracciato::reale:
+            l.salta(8, "a real value");
+            return Tracciato::reale;
+        default:
+            throw ErroreDecodifica("unknown value tag " + std::to_string(tag) + " at byte " +
+                                   std::to_string(dove));
+    }
+}
+
+}  // namespace
+
+std::array<voce_treno, voci_record_treno> decodifica_sim(std::string_view byte) {
+    std::array<voce_treno, voci_record_treno> voci{};
+    Lettore l(byte);
+    for (int i = 0; i < voci_record_treno; ++i) {
+        const std::string entry = "entry " + std::to_string(i);
+        const char* cosa = entry.c_str();
+        voce_treno& v = voci[static_cast<size_t>(i)];
+        v.tipo = l.u8(cosa);
+        v.inizio = l.i32(cosa);
+        v.fine = l.i32(cosa);
+        v.posizione = l.i32(cosa);
+        v.opzione_1 = l.u8(cosa);
+        const uint16_t n = l.u16(cosa);
+        v.testo = l.testo(n, cosa);
+        v.a1 = l.i16(cosa);
+        v.a2 = l.i16(cosa);
+        v.b1 = l.i16(cosa);
+        v.b2 = l.i16(cosa);
+        v.b3 = l.i16(cosa);
+        v.a3 = l.u8(cosa);
+        v.sosta = l.u8(cosa);
+        v.opzione_3 = l.u8(cosa);
+        v.opzione_2 = l.u8(cosa);
+        v.orario = l.i32(cosa);
+    }
+    if (!l.finito()) {
+        throw ErroreDecodifica(std::to_string(l.restanti()) + " bytes after entry " +
+                               std::to_string(voci_record_treno - 1) + ", at byte " +
+                               std::to_string(l.posizione()));
+    }
+    return voci;
+}
+
+Tracciato decodifica_linea_dat(std::string_view byte) {
+    // First walk: check every value and count them.
+    Lettore conta(byte);
+    size_t valori = 0;
+    while (!conta.finito()) {
+        salta_valore(conta);
+        ++valori;
+    }
+    if (valori == 0) throw ErroreDecodifica("the track plan holds no value");
+    if (valori % 2 != 0) {
+        throw ErroreDecodifica("the track plan holds an odd number of values (" +
+                               std::to_string(valori) + "), not two equal columns");
+    }
+    const size_t punti = valori / 2;
+    if (punti - 1 > static_cast<size_t>(INT32_MAX - 1)) {
+        throw ErroreDecodifica("the track plan has too many points");
+    }
+
+    Tracciato t;
+    t.dimensiona(static_cast<int64_t>(punti) - 1);
+    Lettore l(byte);
+    for (int coordinata = 0; coordinata < 2; ++coordinata) {
+        for (size_t p = 0; p < punti; ++p) {
+            const auto punto = static_cast<int32_t>(p);
+            switch (l.u16("a value's tag")) {
+                case Tracciato::intero:
+                    t.imposta_intero(punto, coordinata, l.i16("an integer value"));
+                    break;
+                case Tracciato::reale:
+                    t.imposta_reale(punto, coordinata, l.f64("a real value"));
+                    break;
+                default:  // empty: the first walk has refused every other tag
+                    break;
+            }
+        }
+    }
+    return t;
+}
+
+std::vector<cella> decodifica_celle(std::string_view byte) {
+    if (byte.empty()) throw ErroreDecodifica("the cell file is empty");
+    if (byte.size() % byte_per_cella != 0) {
+        throw ErroreDecodifica("the size, " + std::to_string(byte.size()) +
+                               " bytes, is not a whole number of " +
+                               std::to_string(byte_per_cella) + "-byte cells");
+    }
+    std::vector<cella> celle(byte.size() / byte_per_cella);
+    Lettore l(byte);
+    for (cella& c : celle) {
+        c.codice = l.u8("a cell");
+        c.valore_1 = l.i16("a cell");
+        c.valore_2 = l.i16("a cell");
+        c.valore_3 = l.i16("a cell");
+        c.valore_4 = l.i16("a cell");
+        c.tempo_segnale = l.u8("a cell");
+        c.avvicinamento = l.u8("a cell");
+        c.montagna = l.u8("a cell");
+        c.velocita = l.u8("a cell");
+        c.pendenza = l.u8("a cell");
+        c.aderenza = l.u8("a cell");
+    }
+    return celle;
+}
+
+std::string leggi_file(const std::string& percorso) {
+    auto fallisci = [&](int err) -> std::string {
+        throw ErrorePiattaforma("cannot read " + percorso + ": " + std::strerror(err));
+    };
+    const int fd = ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fallisci(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EINVAL);
+        ::close(fd);
+        return fallisci(err);
+    }
+    std::string contenuto;
+    contenuto.reserve(static_cast<size_t>(st.st_size));
+    char blocco[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, blocco, sizeof blocco);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd);
+            return fallisci(err);
+        }
+        if (n == 0) break;
+        contenuto.append(blocco, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return contenuto;
+}
+
+std::string utf8_da_windows_1252(std::string_view testo) {
+    // The characters of bytes 0x80 to 0x9F; 0 marks the five bytes with none.
+    static constexpr char16_t alti[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+    std::string u;
+    u.reserve(testo.size());
+    for (const char ch : testo) {
+        const auto b = static_cast<uint8_t>(ch);
+        char32_t c = b;
+        if (b >= 0x80 && b <= 0x9F && alti[b - 0x80] != 0) c = alti[b - 0x80];
+        if (c < 0x80) {
+            u += static_cast<char>(c);
+        } else if (c < 0x800) {
+            u += static_cast<char>(0xC0 | (c >> 6));
+            u += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            u += static_cast<char>(0xE0 | (c >> 12));
+            u += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            u += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return u;
+}
+
+}  // namespace compattatore

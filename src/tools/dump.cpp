@@ -1,0 +1,193 @@
+// `dump`: a compiled file as JSON on standard output, every field under its own name.
+#include <charconv>
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "core/errori.h"
+#include "tools/decodifica.h"
+#include "tools/strumenti.h"
+
+namespace compattatore {
+
+namespace {
+
+enum class Genere { sconosciuto, sim, linea, celle };
+
+bool finisce_con(std::string_view nome, std::string_view coda) {
+    if (nome.size() < coda.size()) return false;
+    const auto fine = nome.substr(nome.size() - coda.size());
+    for (size_t i = 0; i < coda.size(); ++i) {
+        char c = fine[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != coda[i]) return false;
+    }
+    return true;
+}
+
+Genere genere_da_nome(const std::string& file) {
+    const auto barra = file.rfind('/');
+    const std::string_view nome = barra == std::string::npos
+                                      ? std::string_view(file)
+                                      : std::string_view(file).substr(barra + 1);
+    if (finisce_con(nome, "_linea.dat")) return Genere::linea;
+    if (finisce_con(nome, ".sim") && nome.size() > 4) return Genere::sim;
+    if (finisce_con(nome, ".dat") && nome.size() > 4) return Genere::celle;
+    return Genere::sconosciuto;
+}
+
+// Output in large pieces; the track plan of a long line runs to tens of megabytes.
+class Uscita {
+  public:
+    explicit Uscita(std::ostream& out) : out_(out) { buffer_.reserve(capacita + 256); }
+    Uscita& operator<<(std::string_view s) {
+        buffer_ += s;
+        if (buffer_.size() >= capacita) svuota();
+        return *this;
+    }
+    void svuota() {
+        out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        buffer_.clear();
+    }
+
+  private:
+    static constexpr size_t capacita = 1 << 16;
+    std::ostream& out_;
+    std::string buffer_;
+};
+
+// One value of the track plan: null when empty, an integer as such, a real in its shortest
+// form that reads back to the same double, always with a '.' or an exponent so that it is
+// told apart from an integer. JSON has no non-finite numbers: those are written as strings.
+void scrivi_valore(Uscita& u, const Tracciato& t, int32_t punto, int coordinata) {
+    switch (t.tipo(punto, coordinata)) {
+        case Tracciato::vuoto:
+            u << "null";
+            return;
+        case Tracciato::intero:
+            u << std::to_string(static_cast<int>(t.valore(punto, coordinata)));
+            return;
+        case Tracciato::reale:
+            break;
+    }
+    const double v = t.valore(punto, coordinata);
+    if (std::isnan(v)) {
+        u << "\"NaN\"";
+        return;
+    }
+    if (std::isinf(v)) {
+        u << (v > 0 ? "\"Infinity\"" : "\"-Infinity\"");
+        return;
+    }
+    char testo[64];
+    const auto r = std::to_chars(testo, testo + sizeof testo, v);
+    std::string_view s(testo, static_cast<size_t>(r.ptr - testo));
+    u << s;
+    if (s.find_first_of(".e") == std::string_view::npos) u << ".0";
+}
+
+void scrivi_linea(Uscita& u, const Tracciato& t) {
+    const int32_t n = t.ultimo_punto();
+    u << "{\n\"ultimo_punto\": " << std::to_string(n) << ",\n\"tracciato\": [\n";
+    for (int32_t p = 0; p <= n; ++p) {
+        u << "[";
+        scrivi_valore(u, t, p, 0);
+        u << ", ";
+        scrivi_valore(u, t, p, 1);
+        u << (p < n ? "],\n" : "]\n");
+    }
+    u << "]\n}\n";
+}
+
+void scrivi_sim(Uscita& u, const std::array<voce_treno, voci_record_treno>& voci) {
+    u << "{\n\"record_treno\": [\n";
+    for (size_t i = 0; i < voci.size(); ++i) {
+        const voce_treno& v = voci[i];
+        nlohmann::ordered_json j;
+        j["tipo"] = v.tipo;
+        j["inizio"] = v.inizio;
+        j["fine"] = v.fine;
+        j["posizione"] = v.posizione;
+        j["opzione_1"] = v.opzione_1;
+        j["testo"] = utf8_da_windows_1252(v.testo);
+        j["a1"] = v.a1;
+        j["a2"] = v.a2;
+        j["b1"] = v.b1;
+        j["b2"] = v.b2;
+        j["b3"] = v.b3;
+        j["a3"] = v.a3;
+        j["sosta"] = v.sosta;
+        j["opzione_3"] = v.opzione_3;
+        j["opzione_2"] = v.opzione_2;
+        j["orario"] = v.orario;
+        u << j.dump() << (i + 1 < voci.size() ? ",\n" : "\n");
+    }
+    u << "]\n}\n";
+}
+
+void scrivi_celle(Uscita& u, const std::vector<cella>& celle) {
+    u << "{\n\"ultima_cella\": " << std::to_string(celle.size() - 1)
+      << ",\n\"celle_percorso\": [\n";
+    for (size_t i = 0; i < celle.size(); ++i) {
+        const cella& c = celle[i];
+        nlohmann::ordered_json j;
+        j["codice"] = c.codice;
+        j["valore_1"] = c.valore_1;
+        j["valore_2"] = c.valore_2;
+        j["valore_3"] = c.valore_3;
+        j["valore_4"] = c.valore_4;
+        j["tempo_segnale"] = c.tempo_segnale;
+        j["avvicinamento"] = c.avvicinamento;
+        j["montagna"] = c.montagna;
+        j["velocita"] = c.velocita;
+        j["pendenza"] = c.pendenza;
+        j["aderenza"] = c.aderenza;
+        u << j.dump() << (i + 1 < celle.size() ? ",\n" : "\n");
+    }
+    u << "]\n}\n";
+}
+
+}  // namespace
+
+int comando_dump(const std::string& file, std::ostream& out, std::ostream& err) {
+    const Genere genere = genere_da_nome(file);
+    if (genere == Genere::sconosciuto) {
+        err << "compattatore: dump: cannot tell what " << file
+            << " holds from its name: expected NAME_linea.dat (track plan), NAME.sim "
+               "(scenario table) or NAME.dat (cells)\n";
+        return uscita_uso;
+    }
+    const char* cosa = genere == Genere::sim     ? "a scenario table"
+                       : genere == Genere::linea ? "a track plan"
+                                                 : "a cell file";
+    try {
+        const std::string byte = leggi_file(file);
+        Uscita u(out);
+        switch (genere) {
+            case Genere::sim:
+                scrivi_sim(u, decodifica_sim(byte));
+                break;
+            case Genere::linea:
+                scrivi_linea(u, decodifica_linea_dat(byte));
+                break;
+            case Genere::celle:
+                scrivi_celle(u, decodifica_celle(byte));
+                break;
+            case Genere::sconosciuto:
+                break;
+        }
+        u.svuota();
+        out.flush();
+        if (!out) {
+            err << "compattatore: dump: cannot write the output\n";
+            return uscita_piattaforma;
+        }
+        return uscita_ok;
+    } catch (...) {
+        return segnala_guasto(file, cosa, err);
+    }
+}
+
+}  // namespace compattatore

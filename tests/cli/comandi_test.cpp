@@ -1,0 +1,307 @@
+#include "cli/comandi.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "prova_comune.h"
+#include "reader/utf8.h"
+
+namespace compattatore {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string linea = "VALCRESTINA_TORVE_linea.txt";
+const std::string treno = "VALCRESTINA_TORVE_325-.txt";
+const std::vector<std::string> binari = {"VALCRESTINA_TORVE_linea.dat", "VALCRESTINA_TORVE_325.sim",
+                                         "VALCRESTINA_TORVE_325.dat"};
+
+using prova::leggi;
+using prova::scrivi;
+
+// Replaces the one occurrence of `vecchio` in the file.
+void sostituisci(const fs::path& p, const std::string& vecchio, const std::string& nuovo) {
+    std::string t = leggi(p);
+    const auto i = t.find(vecchio);
+    ASSERT_NE(i, std::string::npos) << vecchio;
+    t.replace(i, vecchio.size(), nuovo);
+    scrivi(p, t);
+}
+
+// The line (from 1) on which `testo` starts.
+int riga_di(const std::string& file, const std::string& testo) {
+    const auto i = file.find(testo);
+    return 1 +
+           static_cast<int>(std::count(file.begin(), file.begin() + static_cast<long>(i), '\n'));
+}
+
+class Comandi : public ::testing::Test {
+  protected:
+    // The built-in sources in dir/<sotto>.
+    fs::path sorgenti(const std::string& sotto = "src") {
+        std::ostringstream err;
+        EXPECT_EQ(comando_sources((dir / sotto).string(), err), 0) << err.str();
+        return dir / sotto;
+    }
+
+    // Compiles the two sources of `cartella` with a report beside them.
+    nlohmann::json compila(const fs::path& cartella, std::vector<std::string> extra = {}) {
+        std::vector<std::string> argomenti = {"compile", (cartella / linea).string(),
+                                              (cartella / treno).string(), "--report",
+                                              (cartella / "report.json").string()};
+        argomenti.insert(argomenti.end(), extra.begin(), extra.end());
+        std::ostringstream out, err;
+        stato = esegui_comandi(argomenti, out, err);
+        messaggi = err.str();
+        if (!fs::exists(cartella / "report.json")) return nullptr;
+        return nlohmann::json::parse(leggi(cartella / "report.json"));
+    }
+
+    const prova::CartellaTemporanea cartella{"comandi"};
+    const fs::path dir = cartella.percorso;
+    int stato = -1;
+    std::string messaggi;
+};
+
+TEST(NomiScenario, FromFileNamesOrOptions) {
+    struct Caso {
+        const char* linea;
+        const char* treno;
+        std::optional<std::string> nome, numero;
+        bool valido;
+        std::string nome_atteso, numero_atteso;
+    };
+    const std::nullopt_t no = std::nullopt;
+    const Caso casi[] = {
+        {"d/VALCRESTINA_TORVE_linea.txt", "d/VALCRESTINA_TORVE_325-.txt", no, no, true,
+         "VALCRESTINA_TORVE", "325"},
+        {"a_b_linea.txt", "x_y_7-.txt", no, no, true, "a_b", "7"},
+        {"_linea.txt", "_-.txt", no, no, true, "", ""},
+        {"CAFF\xC3\x88_linea.txt", "A_1-.txt", no, no, true, "CAFF\xC8", "1"},
+        {"CAFF\xC8_linea.txt", "A_1-.txt", no, no, true, "CAFF\xC8", "1"},
+        {"linea.txt", "A_1-.txt", no, no, false, "", ""},
+        {"A_LINEA.txt", "A_1-.txt", no, no, false, "", ""},
+        {"A_linea.txt/", "A_1-.txt", no, no, false, "", ""},
+        {"A_linea.txt", "A1-.txt", no, no, false, "", ""},
+        {"A_linea.txt", "A_1.txt", no, no, false, "", ""},
+        {"x.txt", "y.txt", "", "", true, "", ""},
+        {"x.txt", "B_9-.txt", "Nome", no, true, "Nome", "9"},
+        {"A_linea.txt", "y.txt", no, "42", true, "A", "42"},
+        {"x.txt", "y.txt", "\xCE\xA9", "1", false, "", ""},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(std::string(c.linea) + " " + c.treno);
+        OpzioniCompila o;
+        o.file_linea = c.linea;
+        o.file_treno = c.treno;
+        o.nome = c.nome;
+        o.numero = c.numero;
+        std::string errore;
+        const auto n = nomi_scenario(o, errore);
+        ASSERT_EQ(n.has_value(), c.valido) << errore;
+        if (n) {
+            EXPECT_EQ(n->nome_scenario, c.nome_atteso);
+            EXPECT_EQ(n->numero_treno, c.numero_atteso);
+        } else {
+            EXPECT_FALSE(errore.empty());
+        }
+    }
+
+    OpzioniCompila o;
+    o.file_linea = "x.txt";
+    o.file_treno = "y.txt";
+    std::string errore;
+    EXPECT_FALSE(nomi_scenario(o, errore));
+    EXPECT_NE(errore.find("NAME_linea.txt"), std::string::npos) << errore;
+    o.nome = "A";
+    EXPECT_FALSE(nomi_scenario(o, errore));
+    EXPECT_NE(errore.find("NAME_NUMBER-.txt"), std::string::npos) << errore;
+}
+
+TEST(NomiScenario, OutputDefaultsToTheLineFilesDirectory) {
+    EXPECT_EQ(cartella_di("a/b/x_linea.txt"), "a/b");
+    EXPECT_EQ(cartella_di("x_linea.txt"), ".");
+    EXPECT_EQ(cartella_di("/x_linea.txt"), "");
+}
+
+TEST(RigaDiComando, UsageErrorsSayWhatIsExpected) {
+    struct Caso {
+        std::vector<std::string> argomenti;
+        int stato;
+        const char* atteso;  // in standard output for status 0, in standard error otherwise
+    };
+    const Caso casi[] = {
+        {{"frob"}, 2, "expected compile, sources, dump or plot"},
+        {{"--frob"}, 2, "compile"},
+        {{"compile"}, 2, "LINE_FILE"},
+        {{"compile", "a_linea.txt"}, 2, "TRAIN_FILE"},
+        {{"compile", "a_linea.txt", "a_1-.txt", "--bogus"}, 2, "--no-track-plan"},
+        {{"compile", "a_linea.txt", "a_1-.txt", "--name"}, 2, "--name"},
+        {{"compile", "x.txt", "a_1-.txt"}, 2, "NAME_linea.txt"},
+        {{"sources"}, 2, "DIR"},
+        {{"sources", "a", "b"}, 2, "DIR"},
+        {{"dump"}, 2, "FILE"},
+        {{"plot"}, 2, "SIM_FILE"},
+        {{"--help"}, 0, "Exit status"},
+        {{"compile", "--help"}, 0, "--no-track-plan"},
+        {{"plot", "--help"}, 0, "--output"},
+        {{"--version"}, 0, "compattatore "},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.argomenti.front() + (c.argomenti.size() > 1 ? " " + c.argomenti[1] : ""));
+        std::ostringstream out, err;
+        EXPECT_EQ(esegui_comandi(c.argomenti, out, err), c.stato);
+        const std::string testo = c.stato == 0 ? out.str() : err.str();
+        EXPECT_NE(testo.find(c.atteso), std::string::npos) << testo;
+    }
+}
+
+TEST_F(Comandi, SourcesThenCompileGiveTheBuiltInRunsFilesAndKeepTheSources) {
+    {
+        fs::create_directory(dir / "predefinito");
+        prova::FormProva predefinito(dir / "predefinito");
+        ASSERT_EQ(predefinito.form.Form_Load(), 0);
+    }
+
+    const fs::path d = dir / "autore";
+    const auto scritte = prova::esegui({COMPATTATORE_EXE, "sources", d.string()});
+    ASSERT_EQ(scritte.stato, 0) << scritte.errori;
+    const std::string testo_linea = leggi(d / linea);
+    const std::string testo_treno = leggi(d / treno);
+    ASSERT_FALSE(testo_linea.empty());
+    ASSERT_FALSE(testo_treno.empty());
+
+    const auto compilato =
+        prova::esegui({COMPATTATORE_EXE, "compile", (d / linea).string(), (d / treno).string()});
+    ASSERT_EQ(compilato.stato, 0) << compilato.errori;
+    EXPECT_EQ(compilato.errori, "");
+    for (const auto& nome : binari) {
+        SCOPED_TRACE(nome);
+        ASSERT_TRUE(fs::exists(d / nome));
+        EXPECT_TRUE(leggi(d / nome) == leggi(dir / "predefinito" / nome));
+    }
+    EXPECT_EQ(leggi(d / linea), testo_linea);
+    EXPECT_EQ(leggi(d / treno), testo_treno);
+}
+
+TEST_F(Comandi, ReportOfACleanRun) {
+    const auto d = sorgenti();
+    const auto r = compila(d);
+    ASSERT_EQ(stato, 0) << messaggi;
+    const auto atteso = nlohmann::json::parse(R"({
+        "reader": {"code": 0, "position": 0},
+        "marks": [],
+        "final": {"code": 0, "position": 0},
+        "fatal": null,
+        "written": ["VALCRESTINA_TORVE_linea.dat", "VALCRESTINA_TORVE_325.sim",
+                    "VALCRESTINA_TORVE_325.dat"]})");
+    EXPECT_EQ(r, atteso);
+    // The keys in the documented order.
+    const std::string testo = leggi(d / "report.json");
+    EXPECT_LT(testo.find("\"reader\""), testo.find("\"marks\""));
+    EXPECT_LT(testo.find("\"final\""), testo.find("\"fatal\""));
+    EXPECT_LT(testo.find("\"fatal\""), testo.find("\"written\""));
+}
+
+TEST_F(Comandi, WithoutTrackPlanNoPlanFileIsWritten) {
+    const auto d = sorgenti();
+    const auto r = compila(d, {"--no-track-plan", "--output", (dir / "out").string()});
+    ASSERT_EQ(stato, 0) << messaggi;
+    EXPECT_EQ(
+        r.at("written"),
+        nlohmann::json::parse(R"(["VALCRESTINA_TORVE_325.sim", "VALCRESTINA_TORVE_325.dat"])"));
+    EXPECT_FALSE(fs::exists(dir / "out" / binari[0]));
+    EXPECT_TRUE(fs::exists(dir / "out" / binari[1]));
+    EXPECT_FALSE(fs::exists(d / binari[1]));
+}
+
+TEST_F(Comandi, ReaderErrorIsReportedWithFileLineAndColumn) {
+    const auto d = sorgenti();
+    sostituisci(d / treno, "stazione,   29900,", "stazione,   29910,");
+    const int riga = riga_di(leggi(d / treno), "stazione,   29910,");
+    const auto r = compila(d);
+    EXPECT_EQ(stato, 1);
+    EXPECT_EQ(r.at("reader"), nlohmann::json::parse(R"({"code": 8, "position": 29910})"));
+    EXPECT_EQ(r.at("final"), r.at("reader"));
+    EXPECT_EQ(r.at("fatal"), nullptr);
+    EXPECT_EQ(r.at("written").size(), 3u);  // what was stored is still written
+    const std::string inizio =
+        "compattatore:" + (d / treno).string() + ":" + std::to_string(riga) + ":1: error 8: ";
+    EXPECT_NE(messaggi.find(inizio), std::string::npos) << messaggi;
+    EXPECT_NE(messaggi.find("29910"), std::string::npos) << messaggi;
+    EXPECT_TRUE(fs::exists(d / treno));
+}
+
+TEST_F(Comandi, PassRecordIsAWarningAndKeptApartFromTheReader) {
+    // Boards on the three cells of the first window before the slowdown at 22750 m.
+    const auto d = sorgenti();
+    sostituisci(d / linea, "[fine]",
+                "cartello_indicatore,  22400,   (A)\r\n"
+                "cartello_indicatore,  22450,   (B)\r\n"
+                "cartello_indicatore,  22500,   (C)\r\n"
+                "[fine]");
+    const auto r = compila(d);
+    EXPECT_EQ(stato, 0) << messaggi;
+    EXPECT_EQ(r.at("reader"), nlohmann::json::parse(R"({"code": 0, "position": 0})"));
+    EXPECT_EQ(r.at("marks"), nlohmann::json::parse(R"([{"code": 12, "position": 22800}])"));
+    EXPECT_EQ(r.at("final"), nlohmann::json::parse(R"({"code": 12, "position": 22800})"));
+    EXPECT_NE(messaggi.find("warning 12"), std::string::npos) << messaggi;
+}
+
+TEST_F(Comandi, FatalEndingStillWritesTheReport) {
+    // A board at 0 m takes cell 1, which holds the reserved slots.
+    const auto d = sorgenti();
+    sostituisci(d / linea, "[fine]", "cartello_indicatore,  0,   (A)\r\n[fine]");
+    const auto r = compila(d);
+    EXPECT_EQ(stato, 3);
+    EXPECT_EQ(r.at("fatal"), 1250);
+    EXPECT_EQ(r.at("reader").at("code"), 0);
+    EXPECT_EQ(r.at("written"), nlohmann::json::array());
+    for (const auto& nome : binari) EXPECT_FALSE(fs::exists(d / nome)) << nome;
+    EXPECT_NE(messaggi.find("Errore n. 1250"), std::string::npos) << messaggi;
+}
+
+TEST_F(Comandi, Utf8SourcesCompileLikeTheirWindows1252Form) {
+    // A board text with a non-ASCII letter lands in the scenario table.
+    const auto w = sorgenti("w1252");
+    sostituisci(w / linea, "(T. CROTTO)", "(T. CR\xD2TTO)");
+    const auto u = sorgenti("utf8");
+    scrivi(u / linea, a_utf8(leggi(w / linea)));
+    scrivi(u / treno, a_utf8(leggi(w / treno)));
+    ASSERT_NE(leggi(u / linea), leggi(w / linea));
+
+    compila(w);
+    ASSERT_EQ(stato, 0) << messaggi;
+    compila(u);
+    ASSERT_EQ(stato, 0) << messaggi;
+    for (const auto& nome : binari) {
+        SCOPED_TRACE(nome);
+        EXPECT_TRUE(leggi(u / nome) == leggi(w / nome));
+    }
+    EXPECT_NE(leggi(w / binari[1]).find("(T. CR\xD2TTO)"), std::string::npos);
+}
+
+TEST_F(Comandi, Utf8CharacterWithoutWindows1252FormStopsBeforeTheReader) {
+    const auto d = sorgenti();
+    scrivi(d / linea, a_utf8(leggi(d / linea)));
+    sostituisci(d / linea, "(T. CROTTO)", "(T. CR\xCE\xA9TTO)");
+    const int riga = riga_di(leggi(d / linea), "cartello_indicatore,  17950,");
+    const auto r = compila(d);
+    EXPECT_EQ(stato, 1);
+    EXPECT_EQ(r, nullptr);
+    const std::string prima = "cartello_indicatore,  17950,   (PONTE SUL)(T. CR";
+    const std::string atteso = "compattatore:" + (d / linea).string() + ":" + std::to_string(riga) +
+                               ":" + std::to_string(prima.size() + 1) + ": error";
+    EXPECT_NE(messaggi.find(atteso), std::string::npos) << messaggi;
+    EXPECT_NE(messaggi.find("U+03A9"), std::string::npos) << messaggi;
+    for (const auto& nome : binari) EXPECT_FALSE(fs::exists(d / nome)) << nome;
+}
+
+}  // namespace
+}  // namespace compattatore

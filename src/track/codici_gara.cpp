@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/form1.h"
+#include "core/form1.h"
 
 namespace compattatore {
 

@@ -134,10 +134,18 @@ std::optional<NomiScenario> nomi_scenario(const OpzioniCompila& o, std::string& 
     if (o.numero) {
         n.numero_treno = *o.numero;
     } else {
+        // NUMBER is what stands between NAME_ and -.txt; a train file not named after the
+        // scenario gives what follows its last '_'.
         const std::string f = nome_file(o.file_treno);
+        const std::string prefisso = n.nome_scenario + "_";
         const auto trattino = f.size() - suffisso_treno.size();
-        const auto sottolineato =
-            finisce_con(f, suffisso_treno) ? f.rfind('_', trattino) : std::string::npos;
+        auto sottolineato = std::string::npos;
+        if (finisce_con(f, suffisso_treno)) {
+            sottolineato = f.size() >= prefisso.size() + suffisso_treno.size() &&
+                                   f.compare(0, prefisso.size(), prefisso) == 0
+                               ? prefisso.size() - 1
+                               : f.rfind('_', trattino);
+        }
         if (sottolineato == std::string::npos) {
             errore = "cannot take the train number from '" + f +
                      "': expected a train file named NAME_NUMBER-.txt, or --train NUMBER";
@@ -277,7 +285,9 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
         "Writes NAME_linea.dat (the track plan), NAME_NUMBER.sim (the scenario table) and\n"
         "NAME_NUMBER.dat (the track cells). The source files are read, never changed or\n"
         "deleted. A source that is valid UTF-8 is converted to Windows-1252 (a character\n"
-        "with no Windows-1252 form is an error); any other is read as Windows-1252.");
+        "with no Windows-1252 form is an error); any other is read as Windows-1252.\n"
+        "NUMBER is what stands between NAME_ and -.txt in the name of TRAIN_FILE; a train\n"
+        "file whose name does not begin with NAME_ gives what follows its last '_'.");
     c->add_option("LINE_FILE", compila.file_linea, "Line source file, NAME_linea.txt")->required();
     c->add_option("TRAIN_FILE", compila.file_treno, "Train source file, NAME_NUMBER-.txt")
         ->required();

@@ -553,8 +553,12 @@ class Lettore {
         const int64_t ore = leggi_32();
         const int64_t minuti = leggi_32();
         const int64_t secondi = leggi_32();
+        // The time is computed once the name too has been read: a station cut before its
+        // name keeps only the fields read, and its time stays 0.
+        std::string nome;
+        campi_->leggi_testo(nome);
         e.orario = in_32((ore * 60 + minuti) * 60 + secondi);
-        campi_->leggi_testo(e.testo);
+        e.testo = std::move(nome);
 
         // The station's extent; L is a multiple of 100, so L / 2 is exact.
         const int64_t p = e.posizione;

@@ -82,6 +82,12 @@ TEST(NomiScenario, FromFileNamesOrOptions) {
         {"d/VALCRESTINA_TORVE_linea.txt", "d/VALCRESTINA_TORVE_325-.txt", no, no, true,
          "VALCRESTINA_TORVE", "325"},
         {"a_b_linea.txt", "x_y_7-.txt", no, no, true, "a_b", "7"},
+        // The number is what follows the scenario's name, '_' included.
+        {"SCEN_linea.txt", "SCEN_1_2-.txt", no, no, true, "SCEN", "1_2"},
+        {"a_b_linea.txt", "a_b_7_8-.txt", no, no, true, "a_b", "7_8"},
+        {"x.txt", "Nome_1_2-.txt", "Nome", no, true, "Nome", "1_2"},
+        {"SCEN_linea.txt", "SCEN_-.txt", no, no, true, "SCEN", ""},
+        {"SCEN_linea.txt", "SCEN-.txt", no, no, false, "", ""},
         {"_linea.txt", "_-.txt", no, no, true, "", ""},
         {"CAFF\xC3\x88_linea.txt", "A_1-.txt", no, no, true, "CAFF\xC8", "1"},
         {"CAFF\xC8_linea.txt", "A_1-.txt", no, no, true, "CAFF\xC8", "1"},

@@ -157,6 +157,26 @@ TEST_F(Compattatore, ReaderErrorIsReportedAndTheFilesAreStillWritten) {
     EXPECT_EQ(f.celle_percorso[1].valore_1, 5121);
 }
 
+// A train file that ends right after a station's seconds field: the name cannot be read
+// (error 25), and the station's time, computed only once the name is there, stays 0 in its
+// entry and in the .sim file.
+TEST_F(Compattatore, StationCutBeforeItsNameKeepsNoTime) {
+    compatta(linea_breve, "[generale]\r\nstazione,   0, 8,  700,  0, 0, 0,  0,0,0, "
+                          "4,1,1,    1,  8,0, 0,");
+    EXPECT_EQ(f.codice_lettore, 25);
+    const voce_treno& e = f.record_treno[1];
+    EXPECT_EQ(e.tipo, 8);
+    EXPECT_EQ(e.sosta, 1);
+    EXPECT_EQ(e.b1, 4);
+    EXPECT_EQ(e.orario, 0);
+    EXPECT_EQ(e.testo, "");
+    // Entry 0 takes 34 bytes; entry 1, with no text, has its time at bytes 64 to 67.
+    const std::string sim = leggi(cartella_ / "Prova_7.sim");
+    ASSERT_GE(sim.size(), 68u);
+    EXPECT_EQ(sim[34 + 27], 1);  // sosta
+    EXPECT_EQ(sim.substr(64, 4), std::string(4, '\0'));
+}
+
 TEST_F(Compattatore, PassRecordDoesNotHideAReaderError) {
     // Three signals fill the first look-back window of the slowdown starting in cell 41;
     // the off-grid progressive is the reader's error.

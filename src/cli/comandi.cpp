@@ -1,25 +1,20 @@
 #include "cli/comandi.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <new>
 #include <sstream>
 #include <string_view>
-#include <system_error>
 #include <utility>
 
 #include "core/errori.h"
 #include "core/form1.h"
 #include "core/interfaccia.h"
+#include "platform/file.h"
+#include "platform/file_letto.h"
+#include "platform/percorso.h"
 #include "reader/utf8.h"
 #include "tools/rapporto.h"
 #include "tools/strumenti.h"
@@ -34,11 +29,6 @@ namespace {
 
 constexpr std::string_view suffisso_linea = "_linea.txt";
 constexpr std::string_view suffisso_treno = "-.txt";
-
-std::string nome_file(const std::string& percorso) {
-    const auto barra = percorso.rfind('/');
-    return barra == std::string::npos ? percorso : percorso.substr(barra + 1);
-}
 
 bool finisce_con(std::string_view testo, std::string_view fine) {
     return testo.size() >= fine.size() && testo.substr(testo.size() - fine.size()) == fine;
@@ -69,28 +59,10 @@ std::string esadecimale(char32_t c) {
 int prepara_sorgente(const std::string& percorso, std::optional<std::string>& testo,
                      std::ostream& err) {
     std::string byte;
-    const int fd = ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
-    int errore_sistema = fd < 0 ? errno : 0;
-    if (fd >= 0) {
-        // Sized from the file at once: a source is read without growing the text piece by piece.
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-            st.st_size < (off_t{1} << 30)) {
-            byte.reserve(static_cast<size_t>(st.st_size));
-        }
-        char blocco[1 << 16];
-        for (;;) {
-            const ssize_t n = ::read(fd, blocco, sizeof blocco);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) errore_sistema = errno;
-            if (n <= 0) break;
-            byte.append(blocco, static_cast<size_t>(n));
-        }
-        ::close(fd);
-    }
-    if (errore_sistema != 0) {
-        err << "compattatore: cannot read " << percorso << ": " << std::strerror(errore_sistema)
-            << '\n';
+    try {
+        byte = leggi_file(percorso, Accetta::ogni_file);
+    } catch (const ErrorePiattaforma& e) {
+        err << "compattatore: " << e.what() << '\n';
         return uscita_piattaforma;
     }
     auto c = da_utf8(byte);
@@ -111,12 +83,6 @@ int prepara_sorgente(const std::string& percorso, std::optional<std::string>& te
 }
 
 }  // namespace
-
-std::string cartella_di(const std::string& file) {
-    const auto barra = file.rfind('/');
-    if (barra == std::string::npos) return ".";
-    return file.substr(0, barra);
-}
 
 std::optional<NomiScenario> nomi_scenario(const OpzioniCompila& o, std::string& errore) {
     NomiScenario n;
@@ -186,10 +152,9 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
         o.uscita ? (o.uscita->empty() ? "." : *o.uscita) : cartella_di(o.file_linea);
     form.cartella_uscita = form.cartella_programma;
     if (o.uscita) {
-        std::error_code ec;
-        std::filesystem::create_directories(form.cartella_uscita, ec);
-        if (ec) {
-            err << "compattatore: " << form.cartella_uscita << ": " << ec.message() << '\n';
+        std::string motivo;
+        if (!crea_cartelle(form.cartella_uscita, motivo)) {
+            err << "compattatore: " << form.cartella_uscita << ": " << motivo << '\n';
             return uscita_piattaforma;
         }
     }
@@ -231,10 +196,9 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
 
 int comando_sources(const std::string& cartella_data, std::ostream& err) {
     const std::string cartella = cartella_data.empty() ? "." : cartella_data;
-    std::error_code ec;
-    std::filesystem::create_directories(cartella, ec);
-    if (ec) {
-        err << "compattatore: " << cartella << ": " << ec.message() << '\n';
+    std::string motivo;
+    if (!crea_cartelle(cartella, motivo)) {
+        err << "compattatore: " << cartella << ": " << motivo << '\n';
         return uscita_piattaforma;
     }
     InterfacciaMuta muta;

@@ -31,10 +31,6 @@ struct NomiScenario {
 // `errore`.
 std::optional<NomiScenario> nomi_scenario(const OpzioniCompila& opzioni, std::string& errore);
 
-// The directory that holds `file`: "." for a bare name, "" for a file in the root (so that
-// joining it with "/" gives back the root).
-std::string cartella_di(const std::string& file);
-
 // Each returns the exit status; messages go to `err`.
 int comando_compile(const OpzioniCompila& opzioni, std::ostream& err);
 int comando_sources(const std::string& cartella, std::ostream& err);

@@ -12,6 +12,7 @@
 #include "core/form1.h"
 #include "platform/programma.h"
 #include "platform/scelta_interfaccia.h"
+#include "platform/terminale.h"
 
 namespace compattatore {
 
@@ -40,6 +41,7 @@ int esegui_predefinito() {
 }  // namespace
 
 int esegui(int argc, char** argv) {
+    prepara_terminale();
     try {
         if (argc <= 1) return esegui_predefinito();
         // Any argument selects one of the authors' commands.

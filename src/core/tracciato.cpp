@@ -1,20 +1,17 @@
 #include "core/tracciato.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
 
 #include "core/errori.h"
+#include "core/memoria.h"
 
 namespace compattatore {
 
 namespace {
 
-// Large pages for the columns of a long line: a few faults in place of thousands while the
-// walk runs through them.
-constexpr size_t pagina_grande = size_t{1} << 21;
+// Columns this large are given large pages.
 constexpr size_t soglia_pagine_grandi = 2 * pagina_grande;
 
 }  // namespace
@@ -28,7 +25,7 @@ Tracciato& Tracciato::operator=(const Tracciato& altro) {
     libera();
     if (altro.punti_ == 0) return *this;
     const auto n = static_cast<size_t>(altro.punti_);
-    alloca(n);
+    assegna_blocco(n);
     for (int c = 0; c < 2; ++c) {
         const size_t pieni = altro.sparso_ ? n : static_cast<size_t>(altro.pieni_[c]);
         std::memcpy(colonne_[c], altro.colonne_[c], pieni * byte_valore);
@@ -62,7 +59,7 @@ void Tracciato::dimensiona(int64_t ultimo_punto) {
         throw ErroreLettura("the track plan cannot be dimensioned");
     }
     try {
-        alloca(static_cast<size_t>(ultimo_punto) + 1);
+        assegna_blocco(static_cast<size_t>(ultimo_punto) + 1);
         punti_ = static_cast<int32_t>(ultimo_punto + 1);
     } catch (const std::bad_alloc&) {
         libera();
@@ -71,22 +68,15 @@ void Tracciato::dimensiona(int64_t ultimo_punto) {
 }
 
 // Both coordinates in one block, left uncleared: a slot is read only once it is filled.
-void Tracciato::alloca(size_t punti) {
+void Tracciato::assegna_blocco(size_t punti) {
     const size_t byte = 2 * punti * byte_valore;
     if (byte < soglia_pagine_grandi) {
         blocco_.reset(new uint8_t[byte]);
         colonne_[0] = blocco_.get();
     } else {
-        // Aligned to a large page, so that the kernel can back all of it with large pages;
-        // the slack before the slots is never touched.
-        blocco_.reset(new uint8_t[byte + pagina_grande]);
-        const auto inizio = reinterpret_cast<uintptr_t>(blocco_.get());
-        const uintptr_t allineato = (inizio + pagina_grande - 1) & ~(pagina_grande - 1);
-        colonne_[0] = blocco_.get() + (allineato - inizio);
-#ifdef MADV_HUGEPAGE
-        const size_t intere = byte & ~(pagina_grande - 1);
-        if (intere > 0) ::madvise(reinterpret_cast<void*>(allineato), intere, MADV_HUGEPAGE);
-#endif
+        auto grande = blocco_grande(byte);
+        blocco_ = std::move(grande.memoria);
+        colonne_[0] = grande.inizio;
     }
     colonne_[1] = colonne_[0] + punti * byte_valore;
 }

@@ -114,7 +114,7 @@ class Tracciato {
     void imposta_altrove(int32_t punto, int coordinata, Tipo t, double v);
     // From the ordered form to a tag in every slot.
     void sparpaglia();
-    void alloca(size_t punti);
+    void assegna_blocco(size_t punti);
 
     int32_t punti_ = 0;
     int32_t pieni_[2] = {0, 0};                 // points [0, pieni_) hold a value

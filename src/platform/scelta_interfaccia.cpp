@@ -1,11 +1,10 @@
 #include "platform/scelta_interfaccia.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/modulo.h"
 #include "platform/programma.h"
 
 // Where `cmake --install` and the Debian package put the module; the build sets both.
@@ -22,14 +21,8 @@ namespace {
 
 FabbricaInterfaccia fabbrica_finestra = nullptr;
 
-// Never closed: the window's code must outlive every object it made. Nothing is printed on
-// failure, so the run's output stays exactly the terminal's.
-void* apri_modulo(const std::string& percorso) {
-    return ::dlopen(percorso.c_str(), RTLD_NOW | RTLD_LOCAL);
-}
-
 std::unique_ptr<Interfaccia> finestra_da(void* modulo) {
-    void* simbolo = ::dlsym(modulo, entrata_modulo_finestra);
+    void* simbolo = funzione_del_modulo(modulo, entrata_modulo_finestra);
     if (simbolo == nullptr) return nullptr;
     EntrataModuloFinestra entrata = nullptr;
     static_assert(sizeof entrata == sizeof simbolo);
@@ -51,7 +44,7 @@ std::unique_ptr<Interfaccia> scegli_interfaccia() {
 }
 
 std::unique_ptr<Interfaccia> finestra_dal_modulo(const std::string& percorso) {
-    void* modulo = apri_modulo(percorso);
+    void* modulo = carica_modulo(percorso);
     return modulo != nullptr ? finestra_da(modulo) : nullptr;
 }
 
@@ -70,7 +63,7 @@ std::unique_ptr<Interfaccia> carica_finestra() {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') return nullptr;
     for (const auto& cartella : cartelle_modulo_finestra()) {
-        void* modulo = apri_modulo(cartella + "/" + nome_modulo_finestra);
+        void* modulo = carica_modulo(cartella + "/" + nome_modulo_finestra);
         if (modulo == nullptr) continue;
         // The first module that loads answers for the display: another one would only try
         // the same display again.

@@ -1,11 +1,5 @@
 #include "reader/campi.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <limits>
 
 namespace compattatore {
@@ -32,19 +26,9 @@ Campi::Campi(std::string_view testo)
       dimensione_(testo.size()) {}
 
 Campi::Campi(DaFile, const std::string& percorso) : percorso_(percorso) {
-    do {
-        fd_ = ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0) {
-        throw ErroreLettura(percorso + ": " + std::strerror(errno));
-    }
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
-        const int e = errno;
-        chiudi();
-        throw ErroreLettura(percorso + ": " + std::strerror(e));
-    }
-    dimensione_ = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+    std::string motivo;
+    if (!file_.apri(percorso, motivo)) throw ErroreLettura(percorso + ": " + motivo);
+    dimensione_ = file_.dimensione();
     blocco_ = std::make_unique<char[]>(dimensione_blocco);
     inizio_ = p_ = fine_ = blocco_.get();
 }
@@ -54,9 +38,8 @@ Campi::~Campi() {
 }
 
 void Campi::chiudi() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (file_.aperto()) {
+        file_.chiudi();
         // Nothing more can be read: the end of the file is where reading stopped.
         dimensione_ = posizione();
         base_ = dimensione_;
@@ -66,18 +49,16 @@ void Campi::chiudi() {
 
 bool Campi::ricarica() {
     if (p_ < fine_) return true;
-    if (fd_ < 0) return false;
+    if (!file_.aperto()) return false;
     base_ += static_cast<uint64_t>(fine_ - inizio_);
     inizio_ = p_ = fine_ = blocco_.get();
     if (base_ >= dimensione_) return false;
     const uint64_t resto = dimensione_ - base_;
     const size_t voglio =
         resto < dimensione_blocco ? static_cast<size_t>(resto) : dimensione_blocco;
-    ssize_t n;
-    do {
-        n = ::read(fd_, blocco_.get(), voglio);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) throw ErroreLettura(percorso_ + ": " + std::strerror(errno));
+    std::string motivo;
+    const std::ptrdiff_t n = file_.leggi(blocco_.get(), voglio, motivo);
+    if (n < 0) throw ErroreLettura(percorso_ + ": " + motivo);
     if (n == 0) throw ErroreLettura(percorso_ + ": the file is shorter than its size");
     fine_ = inizio_ + n;
     return true;

@@ -29,6 +29,7 @@
 
 #include "core/arrotonda.h"
 #include "core/errori.h"
+#include "platform/file_letto.h"
 
 namespace compattatore {
 
@@ -87,7 +88,7 @@ class Campi {
     uint64_t base_ = 0;             // file offset of inizio_
     uint64_t dimensione_ = 0;
 
-    int fd_ = -1;
+    FileInLettura file_;
     std::unique_ptr<char[]> blocco_;
     std::string percorso_;
 

@@ -7,20 +7,17 @@
 // involved, file_errore, riga_errore and colonna_errore say where its keyword stands. Any
 // run-time failure (a field that is not a number or does not fit, a cell or a point of the
 // track plan outside its array, a file that cannot be read) becomes code 25.
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "core/arrotonda.h"
 #include "core/errori.h"
 #include "core/form1.h"
+#include "platform/file.h"
 #include "reader/campi.h"
 
 namespace compattatore {
@@ -41,11 +38,6 @@ bool contiene(std::string_view testo, std::string_view parte) {
     return testo.find(parte) != std::string_view::npos;
 }
 
-bool esiste(const std::string& percorso) {
-    struct stat st {};
-    return ::stat(percorso.c_str(), &st) == 0;
-}
-
 bool multiplo(int64_t valore, int64_t passo) {
     return valore % passo == 0;
 }
@@ -59,7 +51,7 @@ class Lettore {
         f_.record_treno[86].testo = f_.numero_treno;
         linea_ = f_.percorso_linea();
         treno_ = f_.percorso_treno();
-        if (!f_.testo_linea && !esiste(linea_)) {
+        if (!f_.testo_linea && stato_file(linea_) != StatoFile::presente) {
             file_ = linea_;
             imposta_errore(101, std::nullopt, false);
             return;
@@ -95,9 +87,8 @@ class Lettore {
     void chiudi_e_cancella() {
         campi_.reset();
         if (!f_.cancella_sorgenti) return;
-        std::error_code ec;
-        std::filesystem::remove(file_, ec);
-        if (ec) throw ErroreLettura(file_ + ": " + ec.message());
+        std::string motivo;
+        if (!cancella_file(file_, motivo)) throw ErroreLettura(file_ + ": " + motivo);
     }
 
     void imposta_errore(int32_t codice, std::optional<int32_t> posizione, bool record) {
@@ -131,9 +122,9 @@ class Lettore {
     void fallimento() {
         campi_.reset();
         if (f_.cancella_sorgenti) {
-            std::error_code ec;
-            std::filesystem::remove(linea_, ec);
-            std::filesystem::remove(treno_, ec);
+            std::string motivo;
+            cancella_file(linea_, motivo);
+            cancella_file(treno_, motivo);
         }
         imposta_errore(25, std::nullopt, riga_ > 0);
     }

@@ -1,10 +1,5 @@
 #include "tools/decodifica.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -190,36 +185,6 @@ std::vector<cella> decodifica_celle(std::string_view byte) {
         c.aderenza = l.u8("a cell");
     }
     return celle;
-}
-
-std::string leggi_file(const std::string& percorso) {
-    auto fallisci = [&](int err) -> std::string {
-        throw ErrorePiattaforma("cannot read " + percorso + ": " + std::strerror(err));
-    };
-    const int fd = ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return fallisci(errno);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EINVAL);
-        ::close(fd);
-        return fallisci(err);
-    }
-    std::string contenuto;
-    contenuto.reserve(static_cast<size_t>(st.st_size));
-    char blocco[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, blocco, sizeof blocco);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            return fallisci(err);
-        }
-        if (n == 0) break;
-        contenuto.append(blocco, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return contenuto;
 }
 
 std::string utf8_da_windows_1252(std::string_view testo) {

@@ -36,9 +36,6 @@ Tracciato decodifica_linea_dat(std::string_view byte);
 // cells is refused.
 std::vector<cella> decodifica_celle(std::string_view byte);
 
-// The whole content of a file. Throws ErrorePiattaforma naming the file and the reason.
-std::string leggi_file(const std::string& percorso);
-
 // Windows-1252 bytes as UTF-8. The five bytes with no character of their own (0x81, 0x8D,
 // 0x8F, 0x90, 0x9D) become the control characters of the same number, so nothing is lost.
 std::string utf8_da_windows_1252(std::string_view testo);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/errori.h"
+#include "platform/file_letto.h"
 #include "tools/decodifica.h"
 #include "tools/strumenti.h"
 

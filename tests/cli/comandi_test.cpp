@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/percorso.h"
 #include "prova_comune.h"
 #include "reader/utf8.h"
 

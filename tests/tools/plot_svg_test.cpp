@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/file_letto.h"
 #include "platform/file_sostitutivo.h"
 #include "prova_comune.h"
 #include "tools/decodifica.h"

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/errori.h"
+#include "platform/percorso.h"
 
 namespace compattatore {
 
@@ -31,10 +32,8 @@ std::string messaggio(const char* azione, const std::string& percorso, int err) 
 }  // namespace
 
 FileSostitutivo::FileSostitutivo(std::string percorso) : percorso_(std::move(percorso)) {
-    const auto barra = percorso_.rfind('/');
-    const std::string cartella = barra == std::string::npos ? "" : percorso_.substr(0, barra + 1);
-    const std::string nome = barra == std::string::npos ? percorso_ : percorso_.substr(barra + 1);
-    temporaneo_ = cartella + "." + nome + ".XXXXXX";
+    const size_t inizio = inizio_nome(percorso_);
+    temporaneo_ = percorso_.substr(0, inizio) + "." + percorso_.substr(inizio) + ".XXXXXX";
     fd_ = ::mkostemp(temporaneo_.data(), O_CLOEXEC);
     if (fd_ < 0) {
         const int err = errno;

@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/percorso.h"
 
 namespace compattatore {
 
@@ -13,11 +16,8 @@ std::string cartella_eseguibile() {
         const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
         if (n < 0) return ".";
         if (static_cast<size_t>(n) < buffer.size()) {
-            std::string percorso(buffer.data(), static_cast<size_t>(n));
-            const auto barra = percorso.rfind('/');
-            if (barra == std::string::npos) return ".";
-            if (barra == 0) return "";  // the root: "" + "/" + name
-            return percorso.substr(0, barra);
+            // The root is "": "" + "/" + name.
+            return cartella_di(std::string_view(buffer.data(), static_cast<size_t>(n)));
         }
         buffer.resize(buffer.size() * 2);
     }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "cli/incorporato.h"
 #include "core/errori.h"
 #include "core/form1.h"
 #include "core/interfaccia.h"
@@ -65,7 +66,8 @@ int prepara_sorgente(const std::string& percorso, std::optional<std::string>& te
         err << "compattatore: " << e.what() << '\n';
         return uscita_piattaforma;
     }
-    auto c = da_utf8(byte);
+    const bool utf16 = ha_bom_utf16(byte);
+    auto c = utf16 ? da_utf16(byte) : da_utf8(byte);
     switch (c.esito) {
         case ConversioneUtf8::Esito::invariato:
             testo = std::move(byte);
@@ -74,15 +76,32 @@ int prepara_sorgente(const std::string& percorso, std::optional<std::string>& te
             testo = std::move(c.testo);
             return uscita_ok;
         case ConversioneUtf8::Esito::senza_forma:
+            err << "compattatore:" << percorso << ':' << c.riga << ':' << c.colonna
+                << ": error: the character " << esadecimale(c.carattere)
+                << " has no Windows-1252 form; the file is read as "
+                << (utf16 ? "UTF-16 because it begins with a byte-order mark\n"
+                          : "UTF-8 because it is valid UTF-8\n");
+            break;
+        case ConversioneUtf8::Esito::non_valido:
+            err << "compattatore:" << percorso << ':' << c.riga << ':' << c.colonna
+                << ": error: the file begins with a UTF-16 byte-order mark but is not UTF-16 "
+                << (c.carattere != 0 ? "here: the code unit " + esadecimale(c.carattere) +
+                                           " is an unpaired surrogate\n"
+                                     : "here: it ends in the middle of a character\n");
             break;
     }
-    err << "compattatore:" << percorso << ':' << c.riga << ':' << c.colonna
-        << ": error: the character " << esadecimale(c.carattere)
-        << " has no Windows-1252 form; the file is read as UTF-8 because it is valid UTF-8\n";
     return uscita_sorgenti;
 }
 
 }  // namespace
+
+constexpr const char* testo_versione =
+    "compattatore " COMPATTATORE_VERSION
+    "\n"
+    "Copyright (C) 2026 the compattatore authors\n"
+    "License: MIT (the file LICENSE; installed as /usr/share/doc/compattatore/copyright).\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.";
 
 std::optional<NomiScenario> nomi_scenario(const OpzioniCompila& o, std::string& errore) {
     NomiScenario n;
@@ -142,6 +161,8 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
     Form1 form;
     form.interfaccia = &muta;
     form.messaggi = &err;
+    form.silenzioso = o.silenzioso;
+    form.senza_file_binari = o.solo_controllo;
     form.nome_scenario = nomi->nome_scenario;
     form.numero_treno = nomi->numero_treno;
     form.file_linea = o.file_linea;
@@ -151,7 +172,7 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
     form.cartella_programma =
         o.uscita ? (o.uscita->empty() ? "." : *o.uscita) : cartella_di(o.file_linea);
     form.cartella_uscita = form.cartella_programma;
-    if (o.uscita) {
+    if (o.uscita && !o.solo_controllo) {
         std::string motivo;
         if (!crea_cartelle(form.cartella_uscita, motivo)) {
             err << "compattatore: " << form.cartella_uscita << ": " << motivo << '\n';
@@ -182,8 +203,16 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
         stato = uscita_piattaforma;
     }
 
+    // Every warning was printed as it was found; the count closes the run, and --strict
+    // makes a run with warnings fail like one with an error in the sources.
+    const size_t avvisi = form.numero_avvisi();
+    if (avvisi > 0 && !o.silenzioso) {
+        err << "compattatore: " << avvisi << (avvisi == 1 ? " warning\n" : " warnings\n");
+    }
+    if (avvisi > 0 && o.rigoroso && stato == uscita_ok) stato = uscita_sorgenti;
+
     // The report tells every ending in which the reader ran, a fatal one included.
-    if (o.rapporto) {
+    if (o.rapporto && !o.solo_controllo) {
         try {
             scrivi_rapporto(form, *o.rapporto);
         } catch (const ErrorePiattaforma& e) {
@@ -226,7 +255,7 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
         "next to the program and compiles them there. The commands let authors compile their\n"
         "own scenarios and look at the result.",
         "compattatore");
-    app.set_version_flag("--version", "compattatore " COMPATTATORE_VERSION);
+    app.set_version_flag("--version", testo_versione);
     app.require_subcommand(1);
     app.footer(
         "Each command describes itself: compattatore COMMAND --help\n"
@@ -234,42 +263,79 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
         "Exit status:\n"
         "  0  success (warnings allowed)\n"
         "  1  the scenario's source files had an error (reported; what could be\n"
-        "     written is written)\n"
+        "     written is written), or --strict and a warning\n"
         "  2  usage error\n"
         "  3  fatal error 1250 or 1251 (no binary file written)\n"
         "  4  a file could not be read or written");
 
-    OpzioniCompila compila;
-    std::string nome;
-    std::string numero;
+    // compile and check read the same sources with the same options; check writes nothing.
+    struct Lettura {
+        OpzioniCompila opzioni;
+        std::string nome;
+        std::string numero;
+        CLI::Option* opzione_nome = nullptr;
+        CLI::Option* opzione_numero = nullptr;
+        CLI::App* comando = nullptr;
+    };
+    const auto opzioni_lettura = [](CLI::App* a, Lettura& l) {
+        l.comando = a;
+        a->add_option("LINE_FILE", l.opzioni.file_linea, "Line source file, NAME_linea.txt")
+            ->required();
+        a->add_option("TRAIN_FILE", l.opzioni.file_treno, "Train source file, NAME_NUMBER-.txt")
+            ->required();
+        l.opzione_nome = a->add_option("--name", l.nome, "Scenario name (default: from LINE_FILE)")
+                             ->type_name("NAME");
+        l.opzione_numero =
+            a->add_option("--train", l.numero, "Train number (default: from TRAIN_FILE)")
+                ->type_name("NUMBER");
+        a->add_flag("--no-track-plan", l.opzioni.senza_tracciato,
+                    "Build no track plan: no NAME_linea.dat, and curve\n"
+                    "records are not read as records");
+        a->add_flag("-q,--quiet", l.opzioni.silenzioso,
+                    "Print no warnings (--strict still counts them)");
+        a->add_flag("--strict", l.opzioni.rigoroso, "End with status 1 when there is a warning");
+    };
+    constexpr const char* sorgenti_lette =
+        "A source that is valid UTF-8, or UTF-16 with a byte-order mark, is converted to\n"
+        "Windows-1252 (a character with no Windows-1252 form is an error); any other is read\n"
+        "as Windows-1252.\n"
+        "NUMBER is what stands between NAME_ and -.txt in the name of TRAIN_FILE; a train\n"
+        "file whose name does not begin with NAME_ gives what follows its last '_'.";
+
+    Lettura compila;
     std::string uscita;
     std::string rapporto;
     auto* c = app.add_subcommand("compile", "Compile an author's line and train source files");
-    c->footer(
-        "Writes NAME_linea.dat (the track plan), NAME_NUMBER.sim (the scenario table) and\n"
-        "NAME_NUMBER.dat (the track cells). The source files are read, never changed or\n"
-        "deleted. A source that is valid UTF-8 is converted to Windows-1252 (a character\n"
-        "with no Windows-1252 form is an error); any other is read as Windows-1252.\n"
-        "NUMBER is what stands between NAME_ and -.txt in the name of TRAIN_FILE; a train\n"
-        "file whose name does not begin with NAME_ gives what follows its last '_'.");
-    c->add_option("LINE_FILE", compila.file_linea, "Line source file, NAME_linea.txt")->required();
-    c->add_option("TRAIN_FILE", compila.file_treno, "Train source file, NAME_NUMBER-.txt")
-        ->required();
-    auto* opzione_nome =
-        c->add_option("--name", nome, "Scenario name (default: from LINE_FILE)")->type_name("NAME");
-    auto* opzione_numero =
-        c->add_option("--train", numero, "Train number (default: from TRAIN_FILE)")
-            ->type_name("NUMBER");
+    c->footer(std::string("Writes NAME_linea.dat (the track plan), NAME_NUMBER.sim (the scenario "
+                          "table) and\nNAME_NUMBER.dat (the track cells). The source files are "
+                          "read, never changed or\ndeleted. ") +
+              sorgenti_lette);
+    opzioni_lettura(c, compila);
     auto* opzione_uscita = c->add_option("--output", uscita,
                                          "Directory for the binary files, created when\n"
                                          "missing (default: the directory of LINE_FILE)")
                                ->type_name("DIR");
-    c->add_flag("--no-track-plan", compila.senza_tracciato,
-                "Build no track plan: no NAME_linea.dat, and curve\n"
-                "records are not read as records");
     auto* opzione_rapporto =
         c->add_option("--report", rapporto, "Write a JSON report of the run to FILE")
             ->type_name("FILE");
+
+    Lettura controlla;
+    controlla.opzioni.solo_controllo = true;
+    auto* k = app.add_subcommand("check", "Check an author's source files without writing a file");
+    k->footer(std::string("Reports everything compile finds (errors, warnings, the places where "
+                          "no mark fits,\na fatal ending) and ends with the status compile "
+                          "would; writes no file. ") +
+              sorgenti_lette);
+    opzioni_lettura(k, controlla);
+
+    std::string cartella_run = ".";
+    auto* r = app.add_subcommand("run", "Run the built-in scenario in a directory");
+    r->footer(
+        "Does exactly what the program does when run without arguments, in DIR instead of\n"
+        "beside the program: writes the built-in sources and the three documents, reads the\n"
+        "sources back, deletes them and writes the three binary files. DIR is created when\n"
+        "missing.");
+    r->add_option("DIR", cartella_run, "Directory to run in (default: the current one)");
 
     std::string cartella_sorgenti;
     auto* s = app.add_subcommand("sources", "Write the built-in source files into a directory");
@@ -304,11 +370,12 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     });
 
     const std::string& primo = argomenti.front();
-    const bool comando =
-        primo == "compile" || primo == "sources" || primo == "dump" || primo == "plot";
+    const bool comando = primo == "compile" || primo == "check" || primo == "run" ||
+                         primo == "sources" || primo == "dump" || primo == "plot";
     if (!primo.empty() && primo[0] != '-' && !comando) {
         err << "compattatore: unknown command '" << primo
-            << "'; expected compile, sources, dump or plot (see 'compattatore --help')\n";
+            << "'; expected compile, check, run, sources, dump or plot (see 'compattatore "
+               "--help')\n";
         return uscita_uso;
     }
 
@@ -321,13 +388,15 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
         return codice == 0 ? uscita_ok : uscita_uso;
     }
 
-    if (c->parsed()) {
-        if (opzione_nome->count()) compila.nome = nome;
-        if (opzione_numero->count()) compila.numero = numero;
-        if (opzione_uscita->count()) compila.uscita = uscita;
-        if (opzione_rapporto->count()) compila.rapporto = rapporto;
-        return comando_compile(compila, err);
+    for (Lettura* l : {&compila, &controlla}) {
+        if (!l->comando->parsed()) continue;
+        if (l->opzione_nome->count()) l->opzioni.nome = l->nome;
+        if (l->opzione_numero->count()) l->opzioni.numero = l->numero;
+        if (l == &compila && opzione_uscita->count()) l->opzioni.uscita = uscita;
+        if (l == &compila && opzione_rapporto->count()) l->opzioni.rapporto = rapporto;
+        return comando_compile(l->opzioni, err);
     }
+    if (r->parsed()) return esegui_incorporato(cartella_run.empty() ? "." : cartella_run, false);
     if (s->parsed()) return comando_sources(cartella_sorgenti, err);
     if (d->parsed()) return comando_dump(file_dump, out, err);
     return comando_plot(file_sim, file_svg, err);

@@ -17,6 +17,9 @@ struct OpzioniCompila {
     std::optional<std::string> uscita;    // --output
     std::optional<std::string> rapporto;  // --report
     bool senza_tracciato = false;         // --no-track-plan
+    bool silenzioso = false;              // -q, --quiet
+    bool rigoroso = false;                // --strict
+    bool solo_controllo = false;          // `check`: no file is written
 };
 
 // Scenario name and train number, as Windows-1252 bytes.
@@ -31,7 +34,8 @@ struct NomiScenario {
 // `errore`.
 std::optional<NomiScenario> nomi_scenario(const OpzioniCompila& opzioni, std::string& errore);
 
-// Each returns the exit status; messages go to `err`.
+// Each returns the exit status; messages go to `err`. `comando_compile` also serves `check`
+// (opzioni.solo_controllo), which finds and reports the same and writes nothing.
 int comando_compile(const OpzioniCompila& opzioni, std::ostream& err);
 int comando_sources(const std::string& cartella, std::ostream& err);
 

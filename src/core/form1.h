@@ -12,7 +12,9 @@
 #include <array>
 #include <cstdint>
 #include <iosfwd>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,11 +26,37 @@
 
 namespace compattatore {
 
-// A place where the marker pass could not put a mark (codes 11, 12, 13), in metres.
+// The source record that put a signal or a slowdown into the cells: its keyword as the
+// author wrote it, its position in metres and where its keyword stands.
+struct OrigineRecord {
+    std::string record;  // "segnale" or "rallentamento"
+    int32_t posizione = 0;
+    std::string file;
+    int32_t riga = 0;  // from 1
+    int32_t colonna = 0;
+    bool operator==(const OrigineRecord&) const = default;
+};
+
+// A place where the marker pass could not put a mark (codes 11, 12, 13), in metres, and the
+// record it was placing marks for (the signal for 11, the slowdown for 12 and 13), when the
+// reader stored one there.
 struct Registrazione {
     int32_t codice = 0;
     int32_t posizione = 0;
+    std::optional<OrigineRecord> origine = std::nullopt;
     bool operator==(const Registrazione&) const = default;
+};
+
+// Something in a source that the reader passes over although an author most likely meant
+// it: a keyword that names no record, fields beyond a record's, a station name cut at a
+// comma, a train file without "[generale]". A warning never changes what is written.
+struct Avviso {
+    std::string tipo;  // the kind, a short fixed name such as "unknown-keyword"
+    std::string file;
+    int32_t riga = 0;  // from 1; 0 when the warning is about the whole file
+    int32_t colonna = 0;
+    std::string testo;  // UTF-8
+    bool operator==(const Avviso&) const = default;
 };
 
 class Form1 {
@@ -52,6 +80,11 @@ class Form1 {
 
     Interfaccia* interfaccia = nullptr;  // never null during a run
     std::ostream* messaggi = nullptr;    // warnings and error reports; null means std::cerr
+    // Warnings are kept and counted but not printed (--quiet).
+    bool silenzioso = false;
+    // Everything but the binary files (`check`): the compactor runs to its end and writes
+    // nothing.
+    bool senza_file_binari = false;
 
     // The whole no-argument run. Returns the exit status (0 or 1); throws ErroreFatale
     // after `errore`, ErrorePiattaforma when a file cannot be written.
@@ -93,6 +126,13 @@ class Form1 {
     int32_t colonna_errore = 0;
 
     void memorizza_dati();
+
+    // The warnings of the reader, in the order found, and the cells of the signals and the
+    // slowdowns' starts with the records that stored them.
+    std::vector<Avviso> avvisi;
+    std::map<int32_t, OrigineRecord> origini;
+    // Keeps and prints a warning.
+    void avvisa(Avviso a);
 
     // ---- track ------------------------------------------------------------------------
     int32_t numero_montagne = 0;
@@ -141,6 +181,10 @@ class Form1 {
     void segnala_errore_lettore();
     void segnala_registrazione(const Registrazione& r);
     std::ostream& uscita_messaggi();
+    // The lines printed for the marker pass's records: the same line is printed once.
+    std::set<std::string> righe_registrazioni;
+    // The warnings of the run: the reader's and the distinct lines of the marker pass.
+    size_t numero_avvisi() const { return avvisi.size() + righe_registrazioni.size(); }
 };
 
 }  // namespace compattatore

@@ -1,6 +1,8 @@
 #include "core/form1.h"
 
 #include <iostream>
+#include <string>
+#include <utility>
 
 #include "core/codici_errore.h"
 #include "core/errori.h"
@@ -96,8 +98,31 @@ void Form1::segnala_errore_lettore() {
 
 void Form1::segnala_registrazione(const Registrazione& r) {
     const auto d = descrivi_codice(r.codice);
-    uscita_messaggi() << "compattatore: warning " << r.codice << ": " << d.significato
-                      << " (position " << r.posizione << " m)\n";
+    std::string riga = "compattatore:";
+    if (r.origine) {
+        riga += r.origine->file + ':' + std::to_string(r.origine->riga) + ':' +
+                std::to_string(r.origine->colonna) + ':';
+    }
+    riga += " warning " + std::to_string(r.codice) + ": " + std::string(d.significato) +
+            " (position " + std::to_string(r.posizione) + " m";
+    if (r.origine) {
+        riga +=
+            "; for the " + r.origine->record + " at " + std::to_string(r.origine->posizione) + " m";
+    }
+    riga += ")";
+    // A slowdown whose windows are all taken gives the same record several times over.
+    if (!righe_registrazioni.insert(riga).second || silenzioso) return;
+    uscita_messaggi() << riga << '\n';
+}
+
+void Form1::avvisa(Avviso a) {
+    if (!silenzioso) {
+        auto& out = uscita_messaggi();
+        out << "compattatore:" << a.file << ':';
+        if (a.riga > 0) out << a.riga << ':' << a.colonna << ':';
+        out << " warning: " << a.testo << '\n';
+    }
+    avvisi.push_back(std::move(a));
 }
 
 }  // namespace compattatore

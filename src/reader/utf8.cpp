@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace compattatore {
 
@@ -133,6 +134,80 @@ ConversioneUtf8 da_utf8(std::string_view testo) {
             return r;
         }
         r.testo.push_back(static_cast<char>(*b));
+    }
+    return r;
+}
+
+bool ha_bom_utf16(std::string_view testo) {
+    return testo.substr(0, 2) == "\xFF\xFE" || testo.substr(0, 2) == "\xFE\xFF";
+}
+
+ConversioneUtf8 da_utf16(std::string_view testo) {
+    if (!ha_bom_utf16(testo)) return {};
+    const bool little = testo[0] == '\xFF';
+    const auto unita = [&](size_t i) {
+        const auto a = static_cast<uint8_t>(testo[i]);
+        const auto b = static_cast<uint8_t>(testo[i + 1]);
+        return static_cast<char32_t>(little ? (b << 8 | a) : (a << 8 | b));
+    };
+    // Through UTF-8, whose conversion then finds the characters without a Windows-1252 form
+    // and their places.
+    std::string utf8;
+    utf8.reserve(testo.size() / 2);
+    size_t riga = 1;
+    size_t colonna = 1;
+    bool dopo_cr = false;
+    size_t i = 2;
+    for (; i + 1 < testo.size(); i += 2) {
+        char32_t c = unita(i);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < testo.size() && unita(i + 2) >= 0xDC00 &&
+            unita(i + 2) <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unita(i + 2) - 0xDC00);
+            i += 2;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            ConversioneUtf8 r;
+            r.esito = ConversioneUtf8::Esito::non_valido;
+            r.carattere = c;
+            r.riga = riga;
+            r.colonna = colonna;
+            return r;
+        }
+        if (c < 0x80) {
+            utf8.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            utf8.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            utf8.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            utf8.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            utf8.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+        // Where a fault further on stands: CR LF, a lone CR and a lone LF each end a line.
+        const bool cr_lf = c == '\n' && dopo_cr;
+        if (!cr_lf && (c == '\r' || c == '\n')) {
+            ++riga;
+            colonna = 1;
+        } else if (!cr_lf) {
+            ++colonna;
+        }
+        dopo_cr = c == '\r';
+    }
+    if (i < testo.size()) {
+        ConversioneUtf8 r;
+        r.esito = ConversioneUtf8::Esito::non_valido;
+        r.riga = riga;
+        r.colonna = colonna;
+        return r;
+    }
+    ConversioneUtf8 r = da_utf8(utf8);
+    if (r.esito == ConversioneUtf8::Esito::invariato) {
+        r.esito = ConversioneUtf8::Esito::convertito;
+        r.testo = std::move(utf8);
     }
     return r;
 }

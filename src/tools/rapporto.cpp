@@ -12,7 +12,26 @@ std::string rapporto_json(const Form1& form) {
     using json = nlohmann::ordered_json;
     json registrazioni = json::array();
     for (const auto& r : form.registrazioni) {
-        registrazioni.push_back({{"code", r.codice}, {"position", r.posizione}});
+        json voce = {{"code", r.codice}, {"position", r.posizione}};
+        // The record the mark was for, when known: the signal (11) or the slowdown (12, 13).
+        if (r.origine) {
+            voce["source"] = {{"record", r.origine->record},
+                              {"position", r.origine->posizione},
+                              {"file", r.origine->file},
+                              {"line", r.origine->riga},
+                              {"column", r.origine->colonna}};
+        }
+        registrazioni.push_back(std::move(voce));
+    }
+    // Line and column are null for a warning about a whole file.
+    json avvisi = json::array();
+    for (const auto& a : form.avvisi) {
+        const auto posto = [&a](int32_t n) { return a.riga > 0 ? json(n) : json(nullptr); };
+        avvisi.push_back({{"kind", a.tipo},
+                          {"file", a.file},
+                          {"line", posto(a.riga)},
+                          {"column", posto(a.colonna)},
+                          {"text", a.testo}});
     }
     // File names carry the scenario name in Windows-1252; JSON text is UTF-8.
     json scritti = json::array();
@@ -24,7 +43,10 @@ std::string rapporto_json(const Form1& form) {
     rapporto["final"] = {{"code", form.codice_errore}, {"position", form.posizione_errore}};
     rapporto["fatal"] = form.fatale != 0 ? json(form.fatale) : json(nullptr);
     rapporto["written"] = std::move(scritti);
-    return rapporto.dump(2) + "\n";
+    rapporto["warnings"] = std::move(avvisi);
+    // A file name given on the command line need not be UTF-8: such bytes become U+FFFD
+    // rather than stop the report.
+    return rapporto.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 void scrivi_rapporto(const Form1& form, const std::string& percorso) {

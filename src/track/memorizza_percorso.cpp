@@ -59,10 +59,14 @@ class PassoMarcatori {
     void abbassa(int32_t c) {
         at(c).valore_1 = static_cast<int16_t>(Form1::minimo(valore_abbattimento, at(c).valore_1));
     }
-    void registra(int32_t codice, int32_t posizione) {
+    // `cella_origine` holds the signal or the slowdown's start that the mark was for.
+    void registra(int32_t codice, int32_t posizione, int32_t cella_origine) {
         f_.codice_errore = codice;
         f_.posizione_errore = posizione;
-        const Registrazione r{codice, posizione};
+        Registrazione r{codice, posizione};
+        if (const auto o = f_.origini.find(cella_origine); o != f_.origini.end()) {
+            r.origine = o->second;
+        }
         f_.registrazioni.push_back(r);
         f_.segnala_registrazione(r);
     }
@@ -85,7 +89,7 @@ class PassoMarcatori {
             } else if (codice(b) == codice_abbattimento) {
                 abbassa(b);
             } else {
-                registra(11, segnale * 50);
+                registra(11, segnale * 50, segnale);
             }
         }
     }
@@ -94,7 +98,7 @@ class PassoMarcatori {
     void intorno_al_rallentamento(int32_t i) {
         finestre_prima(i);
         const int32_t fine = at(i).valore_1 < velocita_senza_ritmo ? ritmo(i) : cella_fine(i);
-        segnale_dopo(fine);
+        segnale_dopo(fine, i);
     }
 
     // Three windows of three cells, 250 to 350 m, 550 to 650 m and 900 to 1000 m before the
@@ -115,7 +119,7 @@ class PassoMarcatori {
                     segnata = true;
                 }
             }
-            if (!segnata) registra(12, i * 50);
+            if (!segnata) registra(12, i * 50, i);
         }
     }
 
@@ -143,7 +147,7 @@ class PassoMarcatori {
                     n = -1;
                 } else {
                     // n stays past 8: no more rhythm marks in this slowdown.
-                    registra(13, p * 50);
+                    registra(13, p * 50, i);
                 }
             }
         } while (!fine_cammino(p));
@@ -159,8 +163,9 @@ class PassoMarcatori {
         return p;
     }
 
-    // A signal within 12 cells from the slowdown's end gets a mark in front of it.
-    void segnale_dopo(int32_t t) {
+    // A signal within 12 cells from the end of the slowdown that starts in cell i gets a mark
+    // in front of it.
+    void segnale_dopo(int32_t t, int32_t i) {
         int32_t s = 0;
         const int32_t ultima_q = std::min(t + 12, ultima_);
         for (int32_t q = t; q <= ultima_q; ++q) {
@@ -175,7 +180,7 @@ class PassoMarcatori {
         } else if (libera(s - 1)) {
             segna(s - 1);
         } else {
-            registra(13, t * 50);
+            registra(13, t * 50, i);
         }
     }
 
@@ -199,6 +204,9 @@ void Form1::memorizza_percorso(int32_t& j) {
     ultima_cella = 0;
     tracciato.libera();
     registrazioni.clear();
+    righe_registrazioni.clear();
+    avvisi.clear();
+    origini.clear();
     codice_lettore = 0;
     posizione_lettore = 0;
     stato = uscita_ok;
@@ -222,7 +230,7 @@ void Form1::memorizza_percorso(int32_t& j) {
 
     passo_marcatori();
     riempi_slot_riservati();
-    scrivi_file_binari();
+    if (!senza_file_binari) scrivi_file_binari();
 }
 
 void Form1::passo_marcatori() {

@@ -144,13 +144,16 @@ TEST(RigaDiComando, UsageErrorsSayWhatIsExpected) {
         const char* atteso;  // in standard output for status 0, in standard error otherwise
     };
     const Caso casi[] = {
-        {{"frob"}, 2, "expected compile, sources, dump or plot"},
+        {{"frob"}, 2, "expected compile, check, run, sources, dump or plot"},
         {{"--frob"}, 2, "compile"},
         {{"compile"}, 2, "LINE_FILE"},
         {{"compile", "a_linea.txt"}, 2, "TRAIN_FILE"},
         {{"compile", "a_linea.txt", "a_1-.txt", "--bogus"}, 2, "--no-track-plan"},
         {{"compile", "a_linea.txt", "a_1-.txt", "--name"}, 2, "--name"},
         {{"compile", "x.txt", "a_1-.txt"}, 2, "NAME_linea.txt"},
+        {{"check", "a_linea.txt"}, 2, "TRAIN_FILE"},
+        {{"check", "a_linea.txt", "a_1-.txt", "--report", "r.json"}, 2, "--report"},
+        {{"run", "a", "b"}, 2, "DIR"},
         {{"sources"}, 2, "DIR"},
         {{"sources", "a", "b"}, 2, "DIR"},
         {{"dump"}, 2, "FILE"},
@@ -158,7 +161,9 @@ TEST(RigaDiComando, UsageErrorsSayWhatIsExpected) {
         {{"--help"}, 0, "Exit status"},
         {{"compile", "--help"}, 0, "--no-track-plan"},
         {{"plot", "--help"}, 0, "--output"},
+        {{"check", "--help"}, 0, "--strict"},
         {{"--version"}, 0, "compattatore "},
+        {{"--version"}, 0, "\nCopyright (C) 2026 the compattatore authors\nLicense: MIT"},
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.argomenti.front() + (c.argomenti.size() > 1 ? " " + c.argomenti[1] : ""));
@@ -207,7 +212,8 @@ TEST_F(Comandi, ReportOfACleanRun) {
         "final": {"code": 0, "position": 0},
         "fatal": null,
         "written": ["VALCRESTINA_TORVE_linea.dat", "VALCRESTINA_TORVE_325.sim",
-                    "VALCRESTINA_TORVE_325.dat"]})");
+                    "VALCRESTINA_TORVE_325.dat"],
+        "warnings": []})");
     EXPECT_EQ(r, atteso);
     // The keys in the documented order.
     const std::string testo = leggi(d / "report.json");
@@ -261,6 +267,103 @@ TEST_F(Comandi, PassRecordIsAWarningAndKeptApartFromTheReader) {
     EXPECT_NE(messaggi.find("warning 12"), std::string::npos) << messaggi;
 }
 
+// Boards on the three cells of each of the three windows before the slowdown at 22750 m:
+// none of its look-back marks has a place.
+const std::string finestre_occupate =
+    "cartello_indicatore,  21750,   (A)\r\ncartello_indicatore,  21800,   (B)\r\n"
+    "cartello_indicatore,  21850,   (C)\r\ncartello_indicatore,  22100,   (D)\r\n"
+    "cartello_indicatore,  22150,   (E)\r\ncartello_indicatore,  22200,   (F)\r\n"
+    "cartello_indicatore,  22400,   (G)\r\ncartello_indicatore,  22450,   (H)\r\n"
+    "cartello_indicatore,  22500,   (I)\r\n[fine]";
+
+TEST_F(Comandi, IdenticalPassRecordsArePrintedOnceAndAllKeptInTheReport) {
+    const auto d = sorgenti();
+    sostituisci(d / linea, "[fine]", finestre_occupate);
+    const auto r = compila(d);
+    EXPECT_EQ(stato, 0) << messaggi;
+    const auto uno = nlohmann::json::parse(R"({"code": 12, "position": 22800})");
+    EXPECT_EQ(r.at("marks"), nlohmann::json::array({uno, uno, uno}));
+    const auto riga = messaggi.find("warning 12");
+    ASSERT_NE(riga, std::string::npos) << messaggi;
+    EXPECT_EQ(messaggi.find("warning 12", riga + 1), std::string::npos) << messaggi;
+    EXPECT_NE(messaggi.find("\ncompattatore: 1 warning\n"), std::string::npos) << messaggi;
+}
+
+TEST_F(Comandi, QuietSilencesWarningsAndStrictMakesThemFail) {
+    const auto d = sorgenti();
+    sostituisci(d / linea, "[fine]", finestre_occupate);
+    struct Caso {
+        std::vector<std::string> opzioni;
+        int stato;
+        bool stampati;
+    };
+    const Caso casi[] = {
+        {{}, 0, true},
+        {{"-q"}, 0, false},
+        {{"--quiet"}, 0, false},
+        {{"--strict"}, 1, true},
+        {{"--strict", "--quiet"}, 1, false},
+    };
+    for (const char* comando : {"compile", "check"}) {
+        for (const auto& c : casi) {
+            SCOPED_TRACE(std::string(comando) + " " + ::testing::PrintToString(c.opzioni));
+            std::vector<std::string> argomenti = {comando, (d / linea).string(),
+                                                  (d / treno).string()};
+            argomenti.insert(argomenti.end(), c.opzioni.begin(), c.opzioni.end());
+            std::ostringstream out, err;
+            EXPECT_EQ(esegui_comandi(argomenti, out, err), c.stato);
+            EXPECT_EQ(out.str(), "");
+            if (c.stampati) {
+                EXPECT_NE(err.str().find("warning 12"), std::string::npos) << err.str();
+                EXPECT_NE(err.str().find("1 warning\n"), std::string::npos) << err.str();
+            } else {
+                EXPECT_EQ(err.str(), "");
+            }
+        }
+    }
+}
+
+TEST_F(Comandi, CheckWritesNothingAndAgreesWithCompile) {
+    struct Caso {
+        const char* nome;
+        const std::string* file;  // the source changed, `vecchio` by `nuovo`
+        std::string vecchio, nuovo;
+        int stato;
+        bool utf8 = false;  // the source saved as UTF-8 first
+    };
+    const Caso casi[] = {
+        {"pulito", &linea, "[fine]", "[fine]", 0},
+        {"errore_lettore", &treno, "stazione,   29900,", "stazione,   29910,", 1},
+        {"registrazioni", &linea, "[fine]", finestre_occupate, 0},
+        {"fatale", &linea, "[fine]", "cartello_indicatore,  0,   (A)\r\n[fine]", 3},
+        {"campo_malformato", &treno, "segnale,    3400,", "segnale,    34z0,", 1},
+        {"senza_forma", &linea, "(T. CROTTO)", "(T. CR\xCE\xA9TTO)", 1, true},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.nome);
+        const auto d = sorgenti(c.nome);
+        if (c.utf8) scrivi(d / *c.file, a_utf8(leggi(d / *c.file)));
+        sostituisci(d / *c.file, c.vecchio, c.nuovo);
+        const auto prima = prova::nomi_in(d);
+
+        std::ostringstream out_k, err_k;
+        const int stato_k =
+            esegui_comandi({"check", (d / linea).string(), (d / treno).string()}, out_k, err_k);
+        EXPECT_EQ(prova::nomi_in(d), prima);
+
+        std::ostringstream out_c, err_c;
+        const int stato_c =
+            esegui_comandi({"compile", (d / linea).string(), (d / treno).string()}, out_c, err_c);
+        EXPECT_EQ(stato_c, c.stato) << err_c.str();
+        EXPECT_EQ(stato_k, stato_c);
+        EXPECT_EQ(err_k.str(), err_c.str());
+        EXPECT_EQ(out_k.str(), "");
+        if (c.stato == 0) {
+            EXPECT_NE(prova::nomi_in(d), prima);
+        }
+    }
+}
+
 TEST_F(Comandi, FatalEndingStillWritesTheReport) {
     // A board at 0 m takes cell 1, which holds the reserved slots.
     const auto d = sorgenti();
@@ -274,24 +377,92 @@ TEST_F(Comandi, FatalEndingStillWritesTheReport) {
     EXPECT_NE(messaggi.find("Errore n. 1250"), std::string::npos) << messaggi;
 }
 
-TEST_F(Comandi, Utf8SourcesCompileLikeTheirWindows1252Form) {
+// Windows-1252 bytes as UTF-16 with its byte-order mark (every Windows-1252 character is in
+// the basic plane).
+std::string a_utf16(const std::string& w1252, bool little) {
+    const std::string u = a_utf8(w1252);
+    std::string b = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (size_t i = 0; i < u.size();) {
+        const auto c0 = static_cast<unsigned char>(u[i]);
+        const size_t n = c0 < 0x80 ? 1 : c0 < 0xE0 ? 2 : 3;
+        unsigned c = n == 1 ? c0 : n == 2 ? c0 & 0x1F : c0 & 0x0F;
+        for (size_t k = 1; k < n; ++k) c = c << 6 | (static_cast<unsigned char>(u[i + k]) & 0x3F);
+        i += n;
+        const char alto = static_cast<char>(c >> 8);
+        const char basso = static_cast<char>(c & 0xFF);
+        b += little ? std::string{basso, alto} : std::string{alto, basso};
+    }
+    return b;
+}
+
+TEST_F(Comandi, Utf8AndUtf16SourcesCompileLikeTheirWindows1252Form) {
     // A board text with a non-ASCII letter lands in the scenario table.
     const auto w = sorgenti("w1252");
     sostituisci(w / linea, "(T. CROTTO)", "(T. CR\xD2TTO)");
-    const auto u = sorgenti("utf8");
-    scrivi(u / linea, a_utf8(leggi(w / linea)));
-    scrivi(u / treno, a_utf8(leggi(w / treno)));
-    ASSERT_NE(leggi(u / linea), leggi(w / linea));
-
     compila(w);
     ASSERT_EQ(stato, 0) << messaggi;
-    compila(u);
-    ASSERT_EQ(stato, 0) << messaggi;
-    for (const auto& nome : binari) {
-        SCOPED_TRACE(nome);
-        EXPECT_TRUE(leggi(u / nome) == leggi(w / nome));
-    }
     EXPECT_NE(leggi(w / binari[1]).find("(T. CR\xD2TTO)"), std::string::npos);
+
+    struct Codifica {
+        const char* nome;
+        std::string (*codifica)(const std::string&);
+    };
+    const Codifica codifiche[] = {
+        {"utf8", [](const std::string& t) { return a_utf8(t); }},
+        {"utf16le", [](const std::string& t) { return a_utf16(t, true); }},
+        {"utf16be", [](const std::string& t) { return a_utf16(t, false); }},
+    };
+    for (const auto& c : codifiche) {
+        SCOPED_TRACE(c.nome);
+        const auto u = sorgenti(c.nome);
+        scrivi(u / linea, c.codifica(leggi(w / linea)));
+        scrivi(u / treno, c.codifica(leggi(w / treno)));
+        ASSERT_NE(leggi(u / linea), leggi(w / linea));
+        compila(u);
+        ASSERT_EQ(stato, 0) << messaggi;
+        EXPECT_EQ(messaggi, "");
+        for (const auto& nome : binari) {
+            SCOPED_TRACE(nome);
+            EXPECT_TRUE(leggi(u / nome) == leggi(w / nome));
+        }
+    }
+}
+
+TEST_F(Comandi, Utf16CharacterWithoutWindows1252FormOrBrokenUtf16IsAnErrorWithItsPlace) {
+    struct Caso {
+        const char* nome;
+        std::string sostituto;  // UTF-16LE code units in place of "(T. CROTTO)"'s "O"
+        std::string atteso;
+    };
+    const Caso casi[] = {
+        {"senza_forma", std::string("\xA9\x03", 2),
+         "the character U+03A9 has no Windows-1252 form"},
+        {"surrogato", std::string("\x3D\xD8", 2),
+         "the file begins with a UTF-16 byte-order mark but is not UTF-16 here: the code unit "
+         "U+D83D is an unpaired surrogate"},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.nome);
+        const auto d = sorgenti(c.nome);
+        const std::string originale = leggi(d / linea);
+        const int riga = riga_di(originale, "cartello_indicatore,  17950,");
+        std::string testo = a_utf16(originale, true);
+        const std::string prima = a_utf16("(T. CR", true).substr(2);
+        const auto i = testo.find(prima);
+        ASSERT_NE(i, std::string::npos);
+        testo.replace(i + prima.size(), 2, c.sostituto);
+        scrivi(d / linea, testo);
+        const auto r = compila(d);
+        EXPECT_EQ(stato, 1);
+        EXPECT_EQ(r, nullptr);
+        const std::string colonna = std::to_string(
+            std::string("cartello_indicatore,  17950,   (PONTE SUL)(T. CR").size() + 1);
+        EXPECT_NE(messaggi.find("compattatore:" + (d / linea).string() + ":" +
+                                std::to_string(riga) + ":" + colonna + ": error: " + c.atteso),
+                  std::string::npos)
+            << messaggi;
+        for (const auto& nome : binari) EXPECT_FALSE(fs::exists(d / nome)) << nome;
+    }
 }
 
 TEST_F(Comandi, Utf8CharacterWithoutWindows1252FormStopsBeforeTheReader) {

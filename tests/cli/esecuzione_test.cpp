@@ -102,4 +102,36 @@ TEST_F(Esecuzione, NoArgumentRunLeavesTheSixFiles) {
     EXPECT_TRUE(prodotti() == file);
 }
 
+TEST_F(Esecuzione, RunInADirectoryIsTheNoArgumentRunThere) {
+    ASSERT_EQ(avvia().stato, 0);
+    const auto attesi = prodotti();
+
+    struct Caso {
+        std::vector<std::string> argomenti;
+        fs::path cartella;  // where the six files land
+    };
+    const Caso casi[] = {
+        {{"run", "nuova/sotto"}, radice_ / "altrove" / "nuova" / "sotto"},
+        {{"run"}, radice_ / "qui"},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.argomenti.size() > 1 ? c.argomenti[1] : "no DIR");
+        fs::create_directories(radice_ / "qui");
+        std::vector<std::string> argomenti = {(programma() / "compattatore").string()};
+        argomenti.insert(argomenti.end(), c.argomenti.begin(), c.argomenti.end());
+        const Esito e = prova::esegui(
+            argomenti,
+            {.cartella = c.argomenti.size() > 1 ? radice_ / "altrove" : radice_ / "qui"});
+        EXPECT_EQ(e.stato, 0) << e.errori;
+        EXPECT_EQ(e.uscita, "Attendere\n");
+        EXPECT_EQ(e.errori, "");
+        std::map<std::string, std::string> file;
+        for (const auto& f : fs::directory_iterator(c.cartella)) {
+            file[f.path().filename().string()] = leggi(f.path());
+        }
+        EXPECT_TRUE(file == attesi) << file.size() << " files";
+    }
+    EXPECT_TRUE(prodotti() == attesi);
+}
+
 }  // namespace

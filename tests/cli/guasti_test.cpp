@@ -89,8 +89,20 @@ TEST(Guasti, NoArgumentRunInADirectoryItMayNotWrite) {
     EXPECT_NE(e.stato, 0);
     EXPECT_NE(e.errori.find(linea), std::string::npos) << e.errori;
     EXPECT_NE(e.errori.find("Permission denied"), std::string::npos) << e.errori;
+    // The message names the way out, and the way out works for the same user.
+    EXPECT_NE(
+        e.errori.find("beside the program, in " + c.percorso.string() + "; 'compattatore run DIR'"),
+        std::string::npos)
+        << e.errori;
     controlla_intatti(c, precedenti);
     EXPECT_EQ(c.nomi(), prima);
+
+    Cartella altrove;
+    altrove.permessi(0777);
+    const auto r = esegui({programma, "run", altrove / "s"}, {.senza_privilegi = true});
+    EXPECT_EQ(r.stato, 0) << r.errori;
+    EXPECT_EQ(altrove.nomi(), std::set<std::string>{"s"});
+    EXPECT_EQ(prova::nomi_in(altrove.percorso / "s").size(), 6u);
 }
 
 TEST(Guasti, CompileIntoADirectoryItMayNotWrite) {

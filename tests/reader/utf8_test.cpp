@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 namespace compattatore {
 namespace {
@@ -59,6 +60,62 @@ TEST(Utf8, CharacterWithoutWindows1252FormIsPlacedByLineAndColumn) {
         EXPECT_EQ(r.carattere, c.carattere);
         EXPECT_EQ(r.riga, c.riga);
         EXPECT_EQ(r.colonna, c.colonna);
+    }
+}
+
+// UTF-16 code units as bytes, with the byte-order mark in front.
+std::string utf16(std::u16string_view unita, bool little) {
+    std::string b = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char16_t u : unita) {
+        const char alto = static_cast<char>(u >> 8);
+        const char basso = static_cast<char>(u & 0xFF);
+        b += little ? std::string{basso, alto} : std::string{alto, basso};
+    }
+    return b;
+}
+
+TEST(Utf16, SourceWithAByteOrderMarkIsConvertedOrPlacedWhereItFails) {
+    struct Caso {
+        const char* nome;
+        std::string ingresso;
+        Esito esito;
+        std::string uscita;  // for convertito
+        char32_t carattere;  // for the others
+        size_t riga, colonna;
+    };
+    const Caso casi[] = {
+        {"little-endian, Latin-1 letters", utf16(u"citt\u00E0 \u00C8\r\n", true), Esito::convertito,
+         "citt\xE0 \xC8\r\n", 0, 0, 0},
+        {"big-endian, the 0x80 block", utf16(u"\u20AC \u201C", false), Esito::convertito,
+         "\x80 \x93", 0, 0, 0},
+        {"plain ASCII is still converted", utf16(u"[generale]\r\n", true), Esito::convertito,
+         "[generale]\r\n", 0, 0, 0},
+        {"without the mark nothing is done", std::string("a\0b\0", 4), Esito::invariato, "", 0, 0,
+         0},
+        {"no Windows-1252 form", utf16(u"uno\r\n  \u03A9", true), Esito::senza_forma, "", 0x3A9, 2,
+         3},
+        {"a surrogate pair is one character", utf16(u"a\nb\U0001F682", false), Esito::senza_forma,
+         "", 0x1F682, 2, 2},
+        {"unpaired high surrogate",
+         utf16(u"ab\xD83D"
+               u"c",
+               true),
+         Esito::non_valido, "", 0xD83D, 1, 3},
+        {"lone low surrogate", utf16(u"\r\n\xDE82", false), Esito::non_valido, "", 0xDE82, 2, 1},
+        {"odd number of bytes", utf16(u"ab", true) + "c", Esito::non_valido, "", 0, 1, 3},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.nome);
+        const auto r = da_utf16(c.ingresso);
+        EXPECT_EQ(ha_bom_utf16(c.ingresso), c.esito != Esito::invariato);
+        EXPECT_EQ(r.esito, c.esito);
+        if (c.esito == Esito::convertito) {
+            EXPECT_EQ(r.testo, c.uscita);
+        } else if (c.esito != Esito::invariato) {
+            EXPECT_EQ(r.carattere, c.carattere);
+            EXPECT_EQ(r.riga, c.riga);
+            EXPECT_EQ(r.colonna, c.colonna);
+        }
     }
 }
 

@@ -75,6 +75,6 @@ pid_programma=$!
 chiudi_il_box Return
 wait "$pid_lettore"
 [ "$stato" = 4 ] || fallisci "desktop: status $stato instead of 4 with no room for files"
-sed "s#$lavoro/desktop/#$lavoro/terminale/#" "$lavoro/desktop.err" | cmp -s - "$lavoro/terminale.err" ||
+sed "s#$lavoro/desktop\([/;]\)#$lavoro/terminale\1#g" "$lavoro/desktop.err" | cmp -s - "$lavoro/terminale.err" ||
     fallisci "desktop: report '$(cat "$lavoro/desktop.err")' differs from the terminal's"
 echo "ok"

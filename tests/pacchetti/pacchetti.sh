@@ -49,6 +49,11 @@ contiene "$programma" usr/bin/compattatore usr/share/man/man1/compattatore.1.gz 
 contiene "$finestra" usr/share/doc/compattatore-finestra/copyright \
     usr/share/doc/compattatore-finestra/changelog.gz
 dpkg-deb -c "$finestra" | grep -q 'compattatore-finestra\.so$' || fallisci "no window module"
+# No maintainer scripts: nothing to run on installing, and removing leaves nothing registered.
+for p in "$programma" "$finestra"; do
+    script=$(dpkg-deb -I "$p" | grep -oE '\b(pre|post)(inst|rm)\b' | sort -u | tr '\n' ' ')
+    [ -z "$script" ] || fallisci "$(basename "$p") has maintainer scripts: $script"
+done
 if dpkg-deb -c "$programma" | grep -q '\.so$'; then fallisci "the program's package holds a module"; fi
 
 # The copyright file is machine-readable and names the MIT (Expat) licence.

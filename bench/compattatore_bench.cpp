@@ -170,7 +170,8 @@ void compila(benchmark::State& state, const Scenario& s) {
         form.cancella_sorgenti = false;
         int32_t j = 1;
         form.memorizza_percorso(j);
-        if (form.codice_lettore != 0) state.SkipWithError("the scenario did not read cleanly");
+        if (form.resoconto.lettore.codice != 0)
+            state.SkipWithError("the scenario did not read cleanly");
         messaggi.str("");
     }
 }

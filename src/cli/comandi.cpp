@@ -188,7 +188,7 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
     try {
         int32_t j = o.senza_tracciato ? 0 : 1;
         form.memorizza_percorso(j);
-        stato = form.stato;
+        stato = form.resoconto.stato;
     } catch (const ErroreFatale& e) {
         err << "compattatore:" << e.what() << '\n';
         stato = uscita_fatale;
@@ -205,7 +205,7 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
 
     // Every warning was printed as it was found; the count closes the run, and --strict
     // makes a run with warnings fail like one with an error in the sources.
-    const size_t avvisi = form.numero_avvisi();
+    const size_t avvisi = form.resoconto.numero_avvisi();
     if (avvisi > 0 && !o.silenzioso) {
         err << "compattatore: " << avvisi << (avvisi == 1 ? " warning\n" : " warnings\n");
     }

@@ -59,6 +59,48 @@ struct Avviso {
     bool operator==(const Avviso&) const = default;
 };
 
+// The reader's error as messages and reports tell it: the code and position it left, the
+// file it was reading, the line and column (from 1) of the field concerned (0 when no field
+// is) and the cause in words (empty when the code's own meaning says it all).
+struct ErroreSorgente {
+    int32_t codice = 0;
+    int32_t posizione = 0;
+    std::string file;
+    int32_t riga = 0;
+    int32_t colonna = 0;
+    std::string messaggio;
+};
+
+// What a run found and did, for its messages, its report and its exit status.
+struct Resoconto {
+    ErroreSorgente lettore;  // the reader's error, as it stood after it
+    // The reader's warnings, in the order found, and the cells of the signals and the
+    // slowdowns' starts with the records that stored them.
+    std::vector<Avviso> avvisi;
+    std::map<int32_t, OrigineRecord> origini;
+    // Every record of the marker pass, and the lines printed for them: the same line is
+    // printed once.
+    std::vector<Registrazione> registrazioni;
+    std::set<std::string> righe_registrazioni;
+    int32_t fatale = 0;                // the fatal ending (1250, 1251); 0 if none
+    std::vector<std::string> scritti;  // the files written, in order
+    int stato = 0;                     // exit status so far: 0, or 1 after a reader error
+
+    // The warnings of the run: the reader's and the distinct lines of the marker pass.
+    size_t numero_avvisi() const { return avvisi.size() + righe_registrazioni.size(); }
+    // Clears what the compactor finds, as it starts. The files written stay listed: the
+    // no-argument run writes its text files before the compactor starts.
+    void nuovo_compattamento() {
+        lettore = {};
+        avvisi.clear();
+        origini.clear();
+        registrazioni.clear();
+        righe_registrazioni.clear();
+        fatale = 0;
+        stato = 0;
+    }
+};
+
 class Form1 {
   public:
     // ---- driver ---------------------------------------------------------------------
@@ -119,18 +161,9 @@ class Form1 {
     int32_t calcola_tracciato = 0;
     int32_t codice_errore = 0;
     int32_t posizione_errore = 0;
-    // Where the reader was when it set codice_errore: the file and the line and column
-    // (from 1) of the record's keyword; 0 when no record is involved.
-    std::string file_errore;
-    int32_t riga_errore = 0;
-    int32_t colonna_errore = 0;
 
     void memorizza_dati();
 
-    // The warnings of the reader, in the order found, and the cells of the signals and the
-    // slowdowns' starts with the records that stored them.
-    std::vector<Avviso> avvisi;
-    std::map<int32_t, OrigineRecord> origini;
     // Keeps and prints a warning.
     void avvisa(Avviso a);
 
@@ -165,26 +198,15 @@ class Form1 {
     int16_t codice_gara_og();
     int32_t codice_gara_st();
 
-    // What the compactor did, for reports: the reader's code and position right after the
-    // reader, every record of the marker pass, the fatal ending (0 if none) and the files
-    // written, in order.
-    int32_t codice_lettore = 0;
-    int32_t posizione_lettore = 0;
-    std::vector<Registrazione> registrazioni;
-    int32_t fatale = 0;
-    std::vector<std::string> scritti;
-    // Exit status of the compactor so far: 0, or 1 after a reader error.
-    int stato = 0;
+    // What the run found and did. The reader fills in where and why it set codice_errore
+    // and its warnings; the compactor the rest.
+    Resoconto resoconto;
 
     // Reports the reader's error (number, meaning, position where the code has one) and a
     // marker-pass record as a warning.
     void segnala_errore_lettore();
     void segnala_registrazione(const Registrazione& r);
     std::ostream& uscita_messaggi();
-    // The lines printed for the marker pass's records: the same line is printed once.
-    std::set<std::string> righe_registrazioni;
-    // The warnings of the run: the reader's and the distinct lines of the marker pass.
-    size_t numero_avvisi() const { return avvisi.size() + righe_registrazioni.size(); }
 };
 
 }  // namespace compattatore

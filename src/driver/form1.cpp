@@ -29,7 +29,7 @@ int Form1::Form_Load() {
     memorizza_percorso(j);
 
     interfaccia->chiudi_attesa();
-    return stato;
+    return resoconto.stato;
 }
 
 void Form1::errore(const std::string& a) {
@@ -39,7 +39,7 @@ void Form1::errore(const std::string& a) {
     for (char c : a) {
         if (c >= '0' && c <= '9') numero = numero * 10 + (c - '0');
     }
-    fatale = numero;
+    resoconto.fatale = numero;
     throw ErroreFatale(numero);
 }
 
@@ -76,7 +76,7 @@ void Form1::scrivi_testo(std::string_view nome, const char* const* righe, size_t
         file.scrivi("\r\n");
     }
     file.chiudi();
-    scritti.emplace_back(nome);
+    resoconto.scritti.emplace_back(nome);
 }
 
 std::ostream& Form1::uscita_messaggi() {
@@ -84,15 +84,16 @@ std::ostream& Form1::uscita_messaggi() {
 }
 
 void Form1::segnala_errore_lettore() {
-    const auto d = descrivi_codice(codice_lettore);
+    const ErroreSorgente& e = resoconto.lettore;
+    const auto d = descrivi_codice(e.codice);
     auto& out = uscita_messaggi();
     out << "compattatore:";
-    if (!file_errore.empty()) {
-        out << file_errore << ':';
-        if (riga_errore > 0) out << riga_errore << ':' << colonna_errore << ':';
+    if (!e.file.empty()) {
+        out << e.file << ':';
+        if (e.riga > 0) out << e.riga << ':' << e.colonna << ':';
     }
-    out << " error " << codice_lettore << ": " << d.significato;
-    if (d.con_posizione) out << " (position " << posizione_lettore << " m)";
+    out << " error " << e.codice << ": " << d.significato;
+    if (d.con_posizione) out << " (position " << e.posizione << " m)";
     out << '\n';
 }
 
@@ -111,7 +112,7 @@ void Form1::segnala_registrazione(const Registrazione& r) {
     }
     riga += ")";
     // A slowdown whose windows are all taken gives the same record several times over.
-    if (!righe_registrazioni.insert(riga).second || silenzioso) return;
+    if (!resoconto.righe_registrazioni.insert(riga).second || silenzioso) return;
     uscita_messaggi() << riga << '\n';
 }
 
@@ -122,7 +123,7 @@ void Form1::avvisa(Avviso a) {
         if (a.riga > 0) out << a.riga << ':' << a.colonna << ':';
         out << " warning: " << a.testo << '\n';
     }
-    avvisi.push_back(std::move(a));
+    resoconto.avvisi.push_back(std::move(a));
 }
 
 }  // namespace compattatore

@@ -4,7 +4,7 @@
 // slowdowns. Each source file is deleted once it has been read (when cancella_sorgenti).
 //
 // Errors in the sources are left in codice_errore and posizione_errore; where a record is
-// involved, file_errore, riga_errore and colonna_errore say where its keyword stands. Any
+// involved, the run's record (resoconto.lettore) says where its keyword stands. Any
 // run-time failure (a field that is not a number or does not fit, a cell or a point of the
 // track plan outside its array, a file that cannot be read) becomes code 25.
 #include <algorithm>
@@ -94,9 +94,10 @@ class Lettore {
     void imposta_errore(int32_t codice, std::optional<int32_t> posizione, bool record) {
         f_.codice_errore = codice;
         if (posizione) f_.posizione_errore = *posizione;
-        f_.file_errore = file_;
-        f_.riga_errore = record ? riga_ : 0;
-        f_.colonna_errore = record ? colonna_ : 0;
+        ErroreSorgente& e = f_.resoconto.lettore;
+        e.file = file_;
+        e.riga = record ? riga_ : 0;
+        e.colonna = record ? colonna_ : 0;
     }
 
     // Closes and deletes the open file and leaves the reader with `codice`.

@@ -10,8 +10,9 @@ namespace compattatore {
 
 std::string rapporto_json(const Form1& form) {
     using json = nlohmann::ordered_json;
+    const Resoconto& resoconto = form.resoconto;
     json registrazioni = json::array();
-    for (const auto& r : form.registrazioni) {
+    for (const auto& r : resoconto.registrazioni) {
         json voce = {{"code", r.codice}, {"position", r.posizione}};
         // The record the mark was for, when known: the signal (11) or the slowdown (12, 13).
         if (r.origine) {
@@ -25,7 +26,7 @@ std::string rapporto_json(const Form1& form) {
     }
     // Line and column are null for a warning about a whole file.
     json avvisi = json::array();
-    for (const auto& a : form.avvisi) {
+    for (const auto& a : resoconto.avvisi) {
         const auto posto = [&a](int32_t n) { return a.riga > 0 ? json(n) : json(nullptr); };
         avvisi.push_back({{"kind", a.tipo},
                           {"file", a.file},
@@ -35,13 +36,14 @@ std::string rapporto_json(const Form1& form) {
     }
     // File names carry the scenario name in Windows-1252; JSON text is UTF-8.
     json scritti = json::array();
-    for (const auto& nome : form.scritti) scritti.push_back(a_utf8(nome));
+    for (const auto& nome : resoconto.scritti) scritti.push_back(a_utf8(nome));
 
     json rapporto;
-    rapporto["reader"] = {{"code", form.codice_lettore}, {"position", form.posizione_lettore}};
+    rapporto["reader"] = {{"code", resoconto.lettore.codice},
+                          {"position", resoconto.lettore.posizione}};
     rapporto["marks"] = std::move(registrazioni);
     rapporto["final"] = {{"code", form.codice_errore}, {"position", form.posizione_errore}};
-    rapporto["fatal"] = form.fatale != 0 ? json(form.fatale) : json(nullptr);
+    rapporto["fatal"] = resoconto.fatale != 0 ? json(resoconto.fatale) : json(nullptr);
     rapporto["written"] = std::move(scritti);
     rapporto["warnings"] = std::move(avvisi);
     // A file name given on the command line need not be UTF-8: such bytes become U+FFFD

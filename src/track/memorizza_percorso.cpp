@@ -64,10 +64,11 @@ class PassoMarcatori {
         f_.codice_errore = codice;
         f_.posizione_errore = posizione;
         Registrazione r{codice, posizione};
-        if (const auto o = f_.origini.find(cella_origine); o != f_.origini.end()) {
+        const auto& origini = f_.resoconto.origini;
+        if (const auto o = origini.find(cella_origine); o != origini.end()) {
             r.origine = o->second;
         }
-        f_.registrazioni.push_back(r);
+        f_.resoconto.registrazioni.push_back(r);
         f_.segnala_registrazione(r);
     }
 
@@ -194,22 +195,13 @@ void Form1::memorizza_percorso(int32_t& j) {
     calcola_tracciato = j;
     codice_errore = 0;
     posizione_errore = 0;
-    file_errore.clear();
-    riga_errore = 0;
-    colonna_errore = 0;
     record_treno.fill(voce_treno{});
     // The reader dimensions these when it reads the route length; until then there are none,
     // so a run that stops earlier never works on an earlier run's cells.
     celle_percorso.clear();
     ultima_cella = 0;
     tracciato.libera();
-    registrazioni.clear();
-    righe_registrazioni.clear();
-    avvisi.clear();
-    origini.clear();
-    codice_lettore = 0;
-    posizione_lettore = 0;
-    stato = uscita_ok;
+    resoconto.nuovo_compattamento();
 
     try {
         memorizza_dati();
@@ -217,11 +209,11 @@ void Form1::memorizza_percorso(int32_t& j) {
         // The reader traps its own failures; one that slips out still counts as code 25.
         codice_errore = 25;
     }
-    codice_lettore = codice_errore;
-    posizione_lettore = posizione_errore;
-    if (codice_lettore != 0) {
+    resoconto.lettore.codice = codice_errore;
+    resoconto.lettore.posizione = posizione_errore;
+    if (codice_errore != 0) {
         segnala_errore_lettore();
-        stato = uscita_sorgenti;
+        resoconto.stato = uscita_sorgenti;
     }
 
     // Without cells (no line file, no length, a length out of range) there is nothing to
@@ -259,7 +251,7 @@ void Form1::scrivi_file_binari() {
         FileSostitutivo file(percorso_uscita(nome));
         codifica(file);
         file.chiudi();
-        scritti.push_back(nome);
+        resoconto.scritti.push_back(nome);
     };
     if (calcola_tracciato != 0) {
         scrivi(nome_scenario + "_linea.dat",

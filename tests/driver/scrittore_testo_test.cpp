@@ -64,7 +64,7 @@ TEST(ScrittoreTesto, ReplacesALongerFileWhollyAndRecordsIt) {
     prova.form.scrivi_testo("t.txt", righe, std::size(righe));
     EXPECT_EQ(leggi(dir.percorso / "t.txt"), "nuovo\r\n");
     EXPECT_EQ(prova::nomi_in(dir.percorso), std::vector<std::string>{"t.txt"});
-    EXPECT_EQ(prova.form.scritti, std::vector<std::string>{"t.txt"});
+    EXPECT_EQ(prova.form.resoconto.scritti, std::vector<std::string>{"t.txt"});
 }
 
 // Root writes into a read-only directory, so the writer runs in a child that has given up

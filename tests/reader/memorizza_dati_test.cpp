@@ -275,8 +275,9 @@ TEST_F(Lettura, ErrorCodes) {
         EXPECT_EQ(form.posizione_errore, c.posizione);
         EXPECT_EQ(fs::exists(form.percorso_linea()), c.resta_linea);
         EXPECT_EQ(fs::exists(form.percorso_treno()), c.resta_treno);
-        EXPECT_EQ(form.file_errore, c.file == 'L' ? form.percorso_linea() : form.percorso_treno());
-        EXPECT_EQ(form.riga_errore, c.riga);
+        EXPECT_EQ(form.resoconto.lettore.file,
+                  c.file == 'L' ? form.percorso_linea() : form.percorso_treno());
+        EXPECT_EQ(form.resoconto.lettore.riga, c.riga);
     }
 }
 

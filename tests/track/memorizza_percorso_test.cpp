@@ -71,9 +71,9 @@ using Nomi = std::vector<std::string>;
 
 TEST_F(Compattatore, CleanRunFillsTheReservedSlotsAndWritesTheThreeFiles) {
     compatta(linea_breve, treno_con(""));
-    EXPECT_EQ(f.stato, 0);
+    EXPECT_EQ(f.resoconto.stato, 0);
     EXPECT_EQ(messaggi.str(), "");
-    EXPECT_EQ(f.scritti, (Nomi{"Prova_linea.dat", "Prova_7.sim", "Prova_7.dat"}));
+    EXPECT_EQ(f.resoconto.scritti, (Nomi{"Prova_linea.dat", "Prova_7.sim", "Prova_7.dat"}));
     EXPECT_EQ(file_presenti(), (Nomi{"Prova_7.dat", "Prova_7.sim", "Prova_linea.dat"}));
 
     EXPECT_EQ(f.record_treno[85].a1, 610);
@@ -93,7 +93,7 @@ TEST_F(Compattatore, WithoutTrackPlanAnEarlierPlanFileStaysAsItWas) {
     std::ofstream(cartella_ / "Prova_linea.dat") << "earlier";
     compatta(linea_breve, treno_con(""), 0);
     EXPECT_EQ(f.calcola_tracciato, 0);
-    EXPECT_EQ(f.scritti, (Nomi{"Prova_7.sim", "Prova_7.dat"}));
+    EXPECT_EQ(f.resoconto.scritti, (Nomi{"Prova_7.sim", "Prova_7.dat"}));
     EXPECT_EQ(leggi(cartella_ / "Prova_linea.dat"), "earlier");
     EXPECT_EQ(file_presenti(), (Nomi{"Prova_7.dat", "Prova_7.sim", "Prova_linea.dat"}));
 }
@@ -128,7 +128,7 @@ TEST_F(Compattatore, FatalEndingsWriteNoBinaryFile) {
         for (const char* nome : {"Prova_linea.dat", "Prova_7.sim", "Prova_7.dat"}) {
             std::ofstream(cartella_ / nome) << "earlier";
         }
-        f.scritti.clear();
+        f.resoconto.scritti.clear();
         interfaccia.errori.clear();
         try {
             compatta(c.linea, c.treno);
@@ -136,9 +136,9 @@ TEST_F(Compattatore, FatalEndingsWriteNoBinaryFile) {
         } catch (const ErroreFatale& e) {
             EXPECT_EQ(e.numero, c.numero);
         }
-        EXPECT_EQ(f.fatale, c.numero);
+        EXPECT_EQ(f.resoconto.fatale, c.numero);
         EXPECT_EQ(interfaccia.errori, (Nomi{" Errore n. " + std::to_string(c.numero)}));
-        EXPECT_TRUE(f.scritti.empty());
+        EXPECT_TRUE(f.resoconto.scritti.empty());
         for (const char* nome : {"Prova_linea.dat", "Prova_7.sim", "Prova_7.dat"}) {
             EXPECT_EQ(leggi(cartella_ / nome), "earlier") << nome;
         }
@@ -150,10 +150,10 @@ TEST_F(Compattatore, ReaderErrorIsReportedAndTheFilesAreStillWritten) {
     compatta(linea_con("lunghezza percorso, 3000\r\n"
                        "progressiva chilometrica uno, 10, 3000, 1\r\n"),
              treno_con(""));
-    EXPECT_EQ(f.codice_lettore, 2);
-    EXPECT_EQ(f.stato, 1);
+    EXPECT_EQ(f.resoconto.lettore.codice, 2);
+    EXPECT_EQ(f.resoconto.stato, 1);
     EXPECT_NE(messaggi.str().find("error 2: "), std::string::npos) << messaggi.str();
-    EXPECT_EQ(f.scritti, (Nomi{"Prova_linea.dat", "Prova_7.sim", "Prova_7.dat"}));
+    EXPECT_EQ(f.resoconto.scritti, (Nomi{"Prova_linea.dat", "Prova_7.sim", "Prova_7.dat"}));
     EXPECT_EQ(f.celle_percorso[1].valore_1, 5121);
 }
 
@@ -161,9 +161,10 @@ TEST_F(Compattatore, ReaderErrorIsReportedAndTheFilesAreStillWritten) {
 // (error 25), and the station's time, computed only once the name is there, stays 0 in its
 // entry and in the .sim file.
 TEST_F(Compattatore, StationCutBeforeItsNameKeepsNoTime) {
-    compatta(linea_breve, "[generale]\r\nstazione,   0, 8,  700,  0, 0, 0,  0,0,0, "
-                          "4,1,1,    1,  8,0, 0,");
-    EXPECT_EQ(f.codice_lettore, 25);
+    compatta(linea_breve,
+             "[generale]\r\nstazione,   0, 8,  700,  0, 0, 0,  0,0,0, "
+             "4,1,1,    1,  8,0, 0,");
+    EXPECT_EQ(f.resoconto.lettore.codice, 25);
     const voce_treno& e = f.record_treno[1];
     EXPECT_EQ(e.tipo, 8);
     EXPECT_EQ(e.sosta, 1);
@@ -186,10 +187,10 @@ TEST_F(Compattatore, PassRecordDoesNotHideAReaderError) {
                        "segnale, 1700, 2, 4, 0, 0, 0, 0, 0,0,0, 0\r\n"
                        "segnale, 1750, 2, 4, 0, 0, 0, 0, 0,0,0, 0\r\n"
                        "rallentamento, 2000, 150, 200, 0, 0, 0\r\n"));
-    EXPECT_EQ(f.codice_lettore, 2);
-    EXPECT_EQ(f.registrazioni, (std::vector<Registrazione>{{12, 41 * 50}}));
+    EXPECT_EQ(f.resoconto.lettore.codice, 2);
+    EXPECT_EQ(f.resoconto.registrazioni, (std::vector<Registrazione>{{12, 41 * 50}}));
     EXPECT_EQ(f.codice_errore, 12);
-    EXPECT_EQ(f.stato, 1);
+    EXPECT_EQ(f.resoconto.stato, 1);
     const std::string m = messaggi.str();
     EXPECT_NE(m.find("error 2: "), std::string::npos) << m;
     EXPECT_NE(m.find("warning 12: "), std::string::npos) << m;
@@ -209,14 +210,14 @@ TEST_F(Compattatore, ReaderStoppingBeforeTheCellsLeavesNoBinaryFile) {
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.nome);
         messaggi.str("");
-        f.scritti.clear();
+        f.resoconto.scritti.clear();
         compatta(c.linea, treno_con(""));
-        EXPECT_EQ(f.codice_lettore, c.codice);
-        EXPECT_EQ(f.stato, 1);
+        EXPECT_EQ(f.resoconto.lettore.codice, c.codice);
+        EXPECT_EQ(f.resoconto.stato, 1);
         EXPECT_NE(messaggi.str().find("error " + std::to_string(c.codice) + ": "),
                   std::string::npos)
             << messaggi.str();
-        EXPECT_TRUE(f.scritti.empty());
+        EXPECT_TRUE(f.resoconto.scritti.empty());
         EXPECT_TRUE(file_presenti().empty());
     }
 }
@@ -231,7 +232,7 @@ TEST_F(Compattatore, RouteWithoutCellOneFailsWithoutBinaryFiles) {
         } catch (const ErrorePiattaforma& e) {
             EXPECT_NE(std::string(e.what()).find("cell 1"), std::string::npos) << e.what();
         }
-        EXPECT_TRUE(f.scritti.empty());
+        EXPECT_TRUE(f.resoconto.scritti.empty());
         EXPECT_TRUE(file_presenti().empty());
     }
     // -6950 m still reaches cell 1.

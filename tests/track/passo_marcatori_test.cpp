@@ -74,7 +74,7 @@ TEST(PassoMarcatori, BuiltInSlowdownGetsOnlyItsThreeLookBackMarks) {
     const auto prima = b.f.celle_percorso;
 
     EXPECT_EQ(b.passo(), (Celle{438, 445, 451}));
-    EXPECT_TRUE(b.f.registrazioni.empty());
+    EXPECT_TRUE(b.f.resoconto.registrazioni.empty());
     EXPECT_EQ(b.f.codice_errore, 0);
     // Nothing else changed.
     auto atteso = prima;
@@ -124,7 +124,7 @@ TEST(PassoMarcatori, RhythmMarksInsideASlowdown) {
         Celle attesi{s - 18, s - 11, s - 5};
         for (int32_t o : c.ritmo) attesi.push_back(s + o);
         EXPECT_EQ(b.passo(), attesi);
-        EXPECT_EQ(b.f.registrazioni, c.registrazioni);
+        EXPECT_EQ(b.f.resoconto.registrazioni, c.registrazioni);
     }
 }
 
@@ -151,7 +151,7 @@ TEST(PassoMarcatori, LookBackWindows) {
         b.rallentamento(c.inizio, c.inizio + 3, 150);  // fast: no rhythm marks
         for (int32_t o : c.occupate) b.occupa({o});
         EXPECT_EQ(b.passo(), c.segni);
-        EXPECT_EQ(b.f.registrazioni, c.registrazioni);
+        EXPECT_EQ(b.f.resoconto.registrazioni, c.registrazioni);
     }
 }
 
@@ -181,7 +181,7 @@ TEST(PassoMarcatori, SignalsBeforeAWarning) {
         for (int32_t x : c.segnali) b.metti(x, 1, 11);
         for (int32_t x : c.occupate) b.occupa({x});
         EXPECT_EQ(b.passo(), c.segni);
-        EXPECT_EQ(b.f.registrazioni, c.registrazioni);
+        EXPECT_EQ(b.f.resoconto.registrazioni, c.registrazioni);
     }
 }
 
@@ -203,7 +203,7 @@ TEST(PassoMarcatori, AnAbbattimentoInFrontOfASignalKeepsTheLowerSpeed) {
             b.f.passo_marcatori();
             EXPECT_EQ(b[abbattimento].codice, 12);
             EXPECT_EQ(b[abbattimento].valore_1, c.dopo);
-            EXPECT_TRUE(b.f.registrazioni.empty());
+            EXPECT_TRUE(b.f.resoconto.registrazioni.empty());
         }
     }
 }
@@ -235,7 +235,7 @@ TEST(PassoMarcatori, SignalAfterTheEnd) {
         Celle attesi{s - 18, s - 11, s - 5};
         attesi.insert(attesi.end(), c.segni.begin(), c.segni.end());
         EXPECT_EQ(b.passo(), attesi);
-        EXPECT_EQ(b.f.registrazioni, c.registrazioni);
+        EXPECT_EQ(b.f.resoconto.registrazioni, c.registrazioni);
     }
 }
 
@@ -248,7 +248,7 @@ TEST(PassoMarcatori, FastSlowdownDoesNotLookAtAnEarlierSlowdownsEnd) {
     b.rallentamento(200, 210, 150);
     b.f.passo_marcatori();
     EXPECT_EQ(b.segni(), (Celle{92, 99, 105, 118, 121, 182, 189, 195}));
-    EXPECT_TRUE(b.f.registrazioni.empty());
+    EXPECT_TRUE(b.f.resoconto.registrazioni.empty());
 }
 
 TEST(PassoMarcatori, StaysInsideTheCells) {
@@ -266,7 +266,7 @@ TEST(PassoMarcatori, StaysInsideTheCells) {
         b.metti(52, 3, 50);
         b.occupa({59, 60});
         EXPECT_EQ(b.passo(), (Celle{34, 41, 47}));
-        EXPECT_EQ(b.f.registrazioni, (Registrazioni{{13, 60 * 50}}));
+        EXPECT_EQ(b.f.resoconto.registrazioni, (Registrazioni{{13, 60 * 50}}));
     }
     {
         SCOPED_TRACE("a slowdown ending within 12 cells of the last cell");
@@ -297,10 +297,10 @@ TEST(PassoMarcatori, RecordsAreWarningsAndTheLastOneStaysInTheErrorCode) {
     b.metti(190, 1, 11);
     b.occupa({189, 188});
     b.f.passo_marcatori();
-    EXPECT_EQ(b.f.registrazioni, (Registrazioni{{12, 2000}, {11, 9500}}));
+    EXPECT_EQ(b.f.resoconto.registrazioni, (Registrazioni{{12, 2000}, {11, 9500}}));
     EXPECT_EQ(b.f.codice_errore, 11);
     EXPECT_EQ(b.f.posizione_errore, 9500);
-    EXPECT_EQ(b.f.stato, 0);
+    EXPECT_EQ(b.f.resoconto.stato, 0);
     const std::string m = b.messaggi.str();
     EXPECT_NE(m.find("warning 12"), std::string::npos) << m;
     EXPECT_NE(m.find("2000 m"), std::string::npos) << m;

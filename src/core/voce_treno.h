@@ -30,4 +30,22 @@ struct voce_treno {
 
 inline constexpr int voci_record_treno = 87;  // entries 0 to 86
 
+// The fixed entries of the scenario table. Stations fill the entries from 1 upward and board
+// texts those from 80 downward; the last six hold the line's and the train's general values.
+inline constexpr int voce_prima_stazione = 1;
+inline constexpr int voce_primo_cartello = 80;
+// The kilometric progressives, as the reader fills them: tre, due, uno (the track builder
+// puts them in order afterwards).
+inline constexpr int voce_progressiva_tre = 81;
+inline constexpr int voce_progressiva_due = 82;
+inline constexpr int voce_progressiva_uno = 83;
+// inizio: percentuale massa frenata; fine: lunghezza percorso; posizione: numero vetture.
+inline constexpr int voce_generale = 84;
+// inizio, posizione, fine: sfondo uno, due, tre; testo: the scenario's name; a1 and orario:
+// the reserved slots.
+inline constexpr int voce_scenario = 85;
+// inizio, fine, posizione: the signal repetition's start, end and number of codes; testo:
+// the train number; a1: sabbia; b1, b2, b3: orologio.
+inline constexpr int voce_del_treno = 86;
+
 }  // namespace compattatore

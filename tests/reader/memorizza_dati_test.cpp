@@ -358,6 +358,12 @@ TEST_F(Lettura, FormatCases) {
          }},
         {"an empty train file gives nothing", linea_con(""), "",
          [](const Form1& x) { return x.codice_errore == 0 && x.celle_percorso[0].velocita == 0; }},
+        {"a keyword of two record kinds reads the fields of each, in order",
+         linea_con("pendenza montagna, 1000, 5, 6250, 6750, 11\r\n"), treno_con(""),
+         [](const Form1& x) {
+             return x.celle_percorso[20].pendenza == 105 && x.celle_percorso[125].montagna == 1 &&
+                    x.celle_percorso[128].codice == 11;
+         }},
         {"a field too many is read as a keyword", linea_con("pendenza, 1000, 5, 9\r\n"),
          treno_con("sabbia, 250, vetture\r\n9\r\n"),
          [](const Form1& x) {

@@ -1,0 +1,204 @@
+// The scenario reader at work: one Lettore reads the line file and then the train file, field
+// by field, into the scenario table (record_treno), the track cells (celle_percorso) and the
+// track plan (tracciato), calling the record stores for mountain ranges, speed-limit boards,
+// signals and slowdowns. Each source file is deleted once it has been read (when
+// cancella_sorgenti).
+//
+// Every keyword field is offered, in a fixed order, to the record kinds of the part of the
+// file being read (the tables of tipi_record). Each kind whose test the keyword passes reads
+// its own fields, one after the other, so a keyword that passes several tests reads the
+// fields of each in turn.
+//
+// Errors in the sources are left in codice_errore and posizione_errore; where a record is
+// involved, the run's record (resoconto.lettore) says where its keyword stands. Any run-time
+// failure (a field that is not a number or does not fit, a cell or a point of the track plan
+// outside its array, a file that cannot be read) becomes code 25.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "core/arrotonda.h"
+#include "core/cella.h"
+#include "core/form1.h"
+#include "reader/campi.h"
+
+namespace compattatore {
+
+class Lettore;
+
+inline bool contiene(std::string_view testo, std::string_view parte) {
+    return testo.find(parte) != std::string_view::npos;
+}
+// A multiple of `passo` as a zero remainder of integer division: negative multiples pass.
+inline bool multiplo(int64_t valore, int64_t passo) {
+    return valore % passo == 0;
+}
+
+// What a record kind tells the loop that offered it the keyword.
+enum class Esito {
+    avanti,      // go on with the next keyword
+    fine_corpo,  // the body of the current file ends here (error 15)
+    esci         // the reader returns: the file has been closed and deleted, the code set
+};
+
+// The part of the sources in which a record kind is recognised.
+enum class Sezione {
+    generale,  // the "[generale]" section of the line file
+    linea,     // the body of the line file
+    treno      // the body of the train file
+};
+
+// One record kind: its name, the test its keyword must pass, its fields in file order and the
+// function that reads them.
+struct TipoRecord {
+    std::string_view nome;  // as authors know the record
+    Sezione sezione;
+    // The keyword contains both fragments (the second may be empty); letters compared as
+    // written when `maiuscole`, else with capitals taken as small letters.
+    std::string_view frammento_1;
+    std::string_view frammento_2;
+    bool maiuscole;
+    // Recognised only when the track plan is built (a curve's numbers are otherwise read as
+    // keywords of their own).
+    bool solo_con_tracciato;
+    std::span<const std::string_view> campi;
+    Esito (Lettore::*leggi)();
+};
+
+// The record kinds of one part of the sources, in the order a keyword is offered to them.
+std::span<const TipoRecord> tipi_record(Sezione sezione);
+
+// The byte a cell holds for the gradient (per mille + 100) and the speed (km/h / 5) in force.
+inline uint8_t pendenza_in_cella(int64_t g) {
+    return in_byte(g + 100);
+}
+inline uint8_t velocita_in_cella(int64_t v) {
+    return in_byte(arrotonda(static_cast<double>(v) / 5.0));
+}
+
+// A value that fills the cells from where the previous record of its kind stopped: the next
+// cell to receive it and the value in force.
+struct Riempimento {
+    int64_t indice = 0;
+    int64_t valore = 0;
+};
+
+class Lettore {
+  public:
+    explicit Lettore(Form1& f) : f_(f) {}
+
+    // The whole reading: the line file, the train file, then the progressives' check.
+    void esegui();
+
+    // ---- record kinds of "[generale]" (record_linea.cpp) --------------------------------
+    Esito lunghezza_percorso();
+    Esito progressiva_tre();
+    Esito progressiva_due();
+    Esito progressiva_uno();
+    Esito sfondo_uno();
+    Esito sfondo_due();
+    Esito sfondo_tre();
+    Esito ripetizione_segnali();
+
+    // ---- record kinds of the line body (record_linea.cpp) --------------------------------
+    Esito pendenza();
+    Esito curva();
+    Esito montagna();
+    Esito indicatori_vmax();
+    Esito cartello_indicatore();
+
+    // ---- record kinds of the train body (record_treno.cpp) -------------------------------
+    Esito massa_frenata();
+    Esito numero_vetture();
+    Esito velocita();
+    Esito aderenza();
+    Esito orologio();
+    Esito sabbia();
+    Esito segnale();
+    Esito rallentamento();
+    Esito abbattimento();
+    Esito stazione();
+
+  private:
+    // ---- the two files (memorizza_dati.cpp) -------------------------------------------
+    Esito leggi_linea();
+    Esito leggi_generale();
+    void prepara_corpo_linea();
+    Esito leggi_treno();
+    void controlla_progressive();
+    // The end of "[generale]": a field with "[" and "]" that does not begin with a dash.
+    bool fine_sezione() const;
+
+    // ---- files and errors (lettore.cpp) ---------------------------------------------
+    void apri(const std::string& percorso, const std::optional<std::string>& testo);
+    bool fine() const { return campi_->fine(); }
+    void chiudi_e_cancella();
+    void imposta_errore(int32_t codice, std::optional<int32_t> posizione, bool record);
+    // Closes and deletes the open file and leaves the reader with `codice`.
+    Esito esci(int32_t codice, std::optional<int32_t> posizione, bool record = true);
+    // A record beyond the cells: the body of the file ends, the file stays open.
+    Esito oltre_le_celle(int32_t posizione);
+    // Whether a record at `posizione` lies beyond the cells: (p + margine) / 50 above
+    // ultima_cella, exactly.
+    bool oltre(int32_t posizione, int64_t margine) const;
+    void fallimento();
+    cella& cella_in(int64_t indice);
+
+    // ---- keywords and fields (lettore.cpp) --------------------------------------------
+    void leggi_chiave();
+    bool ha_trattino() const;
+    // The loop over the keywords of a body: two fields with a dash in a row are skipped.
+    Esito leggi_corpo(Sezione sezione);
+    // Offers the keyword to each record kind of `sezione` in order; each kind it passes
+    // reads its fields. `riconosciuti_` then tells how many did.
+    Esito offri(Sezione sezione);
+    bool riconosce(const TipoRecord& tipo) const;
+
+    int32_t leggi_32() { return campi_->leggi<int32_t>(); }
+    int16_t leggi_16() { return campi_->leggi<int16_t>(); }
+    uint8_t leggi_byte() { return campi_->leggi<uint8_t>(); }
+    void leggi_testo(std::string& testo) { campi_->leggi_testo(testo); }
+
+    // Writes the value in force, as `in_cella` turns it into a cell's byte, into `campo` of
+    // the cells from the fill index on: at least one cell, then on while the index is below
+    // `fino`. With `fino_all_ultima` the fill stops once the index reaches ultima_cella.
+    void riempi(Riempimento& r, uint8_t cella::*campo, int64_t fino, uint8_t (*in_cella)(int64_t),
+                bool fino_all_ultima = false);
+
+    // ---- the track plan (cammina.cpp) -------------------------------------------------
+    // Points k_ to `ultimo` of the track plan, each from the two before it: straight on, or
+    // turned by c radians.
+    void cammina(int64_t ultimo, double c, bool curvo);
+
+    // ---- record helpers (record_linea.cpp, record_treno.cpp) -----------------------------
+    void leggi_progressiva(voce_treno& voce);
+    void dimensiona(int32_t lunghezza);
+    void leggi_campi_stazione(voce_treno& e);
+    void estensione_stazione(voce_treno& e, int32_t l);
+    Esito segna_stazione(const voce_treno& e);
+
+    Form1& f_;
+    std::optional<Campi> campi_;
+    std::string linea_;
+    std::string treno_;
+    std::string file_;    // the file being read, or the last one
+    std::string chiave_;  // the keyword, letters lower-cased
+    int32_t riga_ = 0;    // where the current record's keyword stands; 0 outside records
+    int32_t colonna_ = 0;
+    std::optional<std::pair<int32_t, int32_t>> primo_progressivo_errato_;
+    int riconosciuti_ = 0;  // record kinds that took the last keyword offered
+
+    int32_t contatore_stazioni_ = voce_prima_stazione;
+    int32_t contatore_cartelli_ = voce_primo_cartello;
+    Riempimento pendenze_;
+    Riempimento velocita_;
+    Riempimento aderenze_;
+    int64_t k_ = 2;  // next point of the track plan
+};
+
+}  // namespace compattatore

@@ -13,10 +13,11 @@
 #include "core/errori.h"
 #include "core/form1.h"
 #include "core/interfaccia.h"
+#include "core/testo.h"
+#include "core/utf8.h"
 #include "platform/file.h"
 #include "platform/file_letto.h"
 #include "platform/percorso.h"
-#include "reader/utf8.h"
 #include "tools/rapporto.h"
 #include "tools/strumenti.h"
 
@@ -30,10 +31,6 @@ namespace {
 
 constexpr std::string_view suffisso_linea = "_linea.txt";
 constexpr std::string_view suffisso_treno = "-.txt";
-
-bool finisce_con(std::string_view testo, std::string_view fine) {
-    return testo.size() >= fine.size() && testo.substr(testo.size() - fine.size()) == fine;
-}
 
 // A name as the scenario table holds it: UTF-8 becomes Windows-1252, other bytes stay.
 bool in_windows1252(std::string& nome) {

@@ -17,9 +17,10 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <utility>
+
+#include "core/little_endian.h"
 
 namespace compattatore {
 
@@ -95,21 +96,10 @@ class Tracciato {
     static void metti(uint8_t* s, Tipo t, double v) {
         s[0] = t;
         s[1] = 0;
-        uint64_t u = std::bit_cast<uint64_t>(v);
-        if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(s + 2, &u, sizeof u);
-        } else {
-            for (size_t i = 0; i < 8; ++i) s[2 + i] = static_cast<uint8_t>(u >> (8 * i));
-        }
+        metti_le(s + 2, std::bit_cast<uint64_t>(v));
     }
     static double leggi_double(const uint8_t* s) {
-        uint64_t u = 0;
-        if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(&u, s, sizeof u);
-        } else {
-            for (size_t i = 0; i < 8; ++i) u |= uint64_t{s[i]} << (8 * i);
-        }
-        return std::bit_cast<double>(u);
+        return std::bit_cast<double>(leggi_le<uint64_t>(s));
     }
     void imposta_altrove(int32_t punto, int coordinata, Tipo t, double v);
     // From the ordered form to a tag in every slot.

@@ -1,49 +1,28 @@
 #include "tools/decodifica.h"
 
+#include <bit>
 #include <cstdint>
-#include <cstring>
 
-#include "core/errori.h"
+#include "core/little_endian.h"
 
 namespace compattatore {
 
 namespace {
 
 // A cursor over the bytes of one file: every read first checks that the bytes are there.
-class Lettore {
+class Cursore {
   public:
-    explicit Lettore(std::string_view byte) : byte_(byte) {}
+    explicit Cursore(std::string_view byte) : byte_(byte) {}
 
     size_t posizione() const { return pos_; }
     size_t restanti() const { return byte_.size() - pos_; }
     bool finito() const { return pos_ == byte_.size(); }
 
-    uint8_t u8(const char* cosa) {
-        richiedi(1, cosa);
-        return static_cast<uint8_t>(byte_[pos_++]);
-    }
-    uint16_t u16(const char* cosa) {
-        richiedi(2, cosa);
-        const uint16_t v = static_cast<uint16_t>(b(0) | (b(1) << 8));
-        pos_ += 2;
-        return v;
-    }
+    uint8_t u8(const char* cosa) { return prendi<uint8_t>(cosa); }
+    uint16_t u16(const char* cosa) { return prendi<uint16_t>(cosa); }
     int16_t i16(const char* cosa) { return static_cast<int16_t>(u16(cosa)); }
-    int32_t i32(const char* cosa) {
-        richiedi(4, cosa);
-        const uint32_t v = b(0) | (b(1) << 8) | (b(2) << 16) | (b(3) << 24);
-        pos_ += 4;
-        return static_cast<int32_t>(v);
-    }
-    double f64(const char* cosa) {
-        richiedi(8, cosa);
-        uint64_t v = 0;
-        for (int i = 7; i >= 0; --i) v = (v << 8) | b(static_cast<size_t>(i));
-        pos_ += 8;
-        double d;
-        std::memcpy(&d, &v, sizeof d);
-        return d;
-    }
+    int32_t i32(const char* cosa) { return static_cast<int32_t>(prendi<uint32_t>(cosa)); }
+    double f64(const char* cosa) { return std::bit_cast<double>(prendi<uint64_t>(cosa)); }
     std::string testo(size_t n, const char* cosa) {
         richiedi(n, cosa);
         std::string t(byte_.substr(pos_, n));
@@ -56,7 +35,13 @@ class Lettore {
     }
 
   private:
-    uint32_t b(size_t i) const { return static_cast<uint8_t>(byte_[pos_ + i]); }
+    template <class U>
+    U prendi(const char* cosa) {
+        richiedi(sizeof(U), cosa);
+        const U v = leggi_le<U>(reinterpret_cast<const uint8_t*>(byte_.data()) + pos_);
+        pos_ += sizeof(U);
+        return v;
+    }
     void richiedi(size_t n, const char* cosa) const {
         if (restanti() < n) {
             throw ErroreDecodifica("the file ends inside " + std::string(cosa) + " at byte " +
@@ -70,7 +55,7 @@ class Lettore {
 };
 
 // Walks one tagged value of the track plan, checking its tag and its data; returns the tag.
-Tracciato::Tipo salta_valore(Lettore& l) {
+Tracciato::Tipo salta_valore(Cursore& l) {
     const size_t dove = l.posizione();
     const uint16_t tag = l.u16("a value's tag");
     switch (tag) {
@@ -92,7 +77,7 @@ Tracciato::Tipo salta_valore(Lettore& l) {
 
 std::array<voce_treno, voci_record_treno> decodifica_sim(std::string_view byte) {
     std::array<voce_treno, voci_record_treno> voci{};
-    Lettore l(byte);
+    Cursore l(byte);
     for (int i = 0; i < voci_record_treno; ++i) {
         const std::string entry = "entry " + std::to_string(i);
         const char* cosa = entry.c_str();
@@ -125,7 +110,7 @@ std::array<voce_treno, voci_record_treno> decodifica_sim(std::string_view byte) 
 
 Tracciato decodifica_linea_dat(std::string_view byte) {
     // First walk: check every value and count them.
-    Lettore conta(byte);
+    Cursore conta(byte);
     size_t valori = 0;
     while (!conta.finito()) {
         salta_valore(conta);
@@ -143,7 +128,7 @@ Tracciato decodifica_linea_dat(std::string_view byte) {
 
     Tracciato t;
     t.dimensiona(static_cast<int64_t>(punti) - 1);
-    Lettore l(byte);
+    Cursore l(byte);
     for (int coordinata = 0; coordinata < 2; ++coordinata) {
         for (size_t p = 0; p < punti; ++p) {
             const auto punto = static_cast<int32_t>(p);
@@ -170,7 +155,7 @@ std::vector<cella> decodifica_celle(std::string_view byte) {
                                std::to_string(byte_per_cella) + "-byte cells");
     }
     std::vector<cella> celle(byte.size() / byte_per_cella);
-    Lettore l(byte);
+    Cursore l(byte);
     for (cella& c : celle) {
         c.codice = l.u8("a cell");
         c.valore_1 = l.i16("a cell");
@@ -185,32 +170,6 @@ std::vector<cella> decodifica_celle(std::string_view byte) {
         c.aderenza = l.u8("a cell");
     }
     return celle;
-}
-
-std::string utf8_da_windows_1252(std::string_view testo) {
-    // The characters of bytes 0x80 to 0x9F; 0 marks the five bytes with none.
-    static constexpr char16_t alti[32] = {
-        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-    std::string u;
-    u.reserve(testo.size());
-    for (const char ch : testo) {
-        const auto b = static_cast<uint8_t>(ch);
-        char32_t c = b;
-        if (b >= 0x80 && b <= 0x9F && alti[b - 0x80] != 0) c = alti[b - 0x80];
-        if (c < 0x80) {
-            u += static_cast<char>(c);
-        } else if (c < 0x800) {
-            u += static_cast<char>(0xC0 | (c >> 6));
-            u += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            u += static_cast<char>(0xE0 | (c >> 12));
-            u += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            u += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return u;
 }
 
 }  // namespace compattatore

@@ -36,8 +36,4 @@ Tracciato decodifica_linea_dat(std::string_view byte);
 // cells is refused.
 std::vector<cella> decodifica_celle(std::string_view byte);
 
-// Windows-1252 bytes as UTF-8. The five bytes with no character of their own (0x81, 0x8D,
-// 0x8F, 0x90, 0x9D) become the control characters of the same number, so nothing is lost.
-std::string utf8_da_windows_1252(std::string_view testo);
-
 }  // namespace compattatore

@@ -7,7 +7,10 @@
 #include <string_view>
 
 #include "core/errori.h"
+#include "core/testo.h"
+#include "core/utf8.h"
 #include "platform/file_letto.h"
+#include "platform/percorso.h"
 #include "tools/decodifica.h"
 #include "tools/strumenti.h"
 
@@ -17,25 +20,12 @@ namespace {
 
 enum class Genere { sconosciuto, sim, linea, celle };
 
-bool finisce_con(std::string_view nome, std::string_view coda) {
-    if (nome.size() < coda.size()) return false;
-    const auto fine = nome.substr(nome.size() - coda.size());
-    for (size_t i = 0; i < coda.size(); ++i) {
-        char c = fine[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != coda[i]) return false;
-    }
-    return true;
-}
-
 Genere genere_da_nome(const std::string& file) {
-    const auto barra = file.rfind('/');
-    const std::string_view nome = barra == std::string::npos
-                                      ? std::string_view(file)
-                                      : std::string_view(file).substr(barra + 1);
-    if (finisce_con(nome, "_linea.dat")) return Genere::linea;
-    if (finisce_con(nome, ".sim") && nome.size() > 4) return Genere::sim;
-    if (finisce_con(nome, ".dat") && nome.size() > 4) return Genere::celle;
+    const std::string nome = nome_file(file);
+    constexpr auto uguali = Maiuscole::uguali;
+    if (finisce_con(nome, "_linea.dat", uguali)) return Genere::linea;
+    if (finisce_con(nome, ".sim", uguali) && nome.size() > 4) return Genere::sim;
+    if (finisce_con(nome, ".dat", uguali) && nome.size() > 4) return Genere::celle;
     return Genere::sconosciuto;
 }
 
@@ -112,7 +102,7 @@ void scrivi_sim(Uscita& u, const std::array<voce_treno, voci_record_treno>& voci
         j["fine"] = v.fine;
         j["posizione"] = v.posizione;
         j["opzione_1"] = v.opzione_1;
-        j["testo"] = utf8_da_windows_1252(v.testo);
+        j["testo"] = a_utf8(v.testo);
         j["a1"] = v.a1;
         j["a2"] = v.a2;
         j["b1"] = v.b1;

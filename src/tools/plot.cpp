@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/errori.h"
+#include "core/testo.h"
 #include "platform/file.h"
 #include "platform/file_letto.h"
 #include "platform/file_sostitutivo.h"
@@ -19,7 +20,7 @@ int comando_plot(const std::string& sim, const std::string& output, std::ostream
     // '_' itself; a train number may not).
     const size_t inizio = inizio_nome(sim);
     const std::string nome = sim.substr(inizio);
-    const bool estensione = nome.size() > 4 && nome.compare(nome.size() - 4, 4, ".sim") == 0;
+    const bool estensione = nome.size() > 4 && finisce_con(nome, ".sim");
     const auto trattino = estensione ? nome.rfind('_', nome.size() - 5) : std::string::npos;
     if (trattino == std::string::npos) {
         err << "compattatore: plot: " << sim

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/utf8.h"
 #include "tools/decodifica.h"
 
 namespace compattatore {
@@ -61,7 +62,7 @@ std::string xml_utf8(std::string_view u) {
 }
 
 std::string xml(std::string_view windows_1252) {
-    return xml_utf8(utf8_da_windows_1252(windows_1252));
+    return xml_utf8(a_utf8(windows_1252));
 }
 
 // A position as the railway writes it: kilometres + metres ("12+350").

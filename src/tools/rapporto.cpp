@@ -3,8 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include "core/form1.h"
+#include "core/utf8.h"
 #include "platform/file_sostitutivo.h"
-#include "reader/utf8.h"
 
 namespace compattatore {
 

@@ -1,30 +1,18 @@
 #include "track/codifica.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
-#include <type_traits>
 
 #include "core/errori.h"
+#include "core/little_endian.h"
 
 namespace compattatore {
 
 namespace {
-
-// Little-endian bytes of a value, whatever the host's byte order.
-template <class U>
-inline void metti_le(uint8_t* o, U u) {
-    static_assert(std::is_unsigned_v<U>);
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(o, &u, sizeof u);
-    } else {
-        for (size_t i = 0; i < sizeof u; ++i) o[i] = static_cast<uint8_t>(u >> (8 * i));
-    }
-}
 
 // A little-endian byte buffer that hands its bytes to the file in large pieces.
 class Blocco {

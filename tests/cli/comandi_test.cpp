@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "core/utf8.h"
 #include "platform/percorso.h"
 #include "prova_comune.h"
-#include "reader/utf8.h"
 
 namespace compattatore {
 namespace {

@@ -168,19 +168,5 @@ TEST(DecodificaCelle, ReadsFifteenByteCells) {
     }
 }
 
-TEST(Windows1252, BecomesUtf8WithoutLosingAByte) {
-    const struct {
-        std::string da, a;
-    } casi[] = {
-        {"Torve 325", "Torve 325"},
-        {"citt\xE0", "citt\xC3\xA0"},
-        {"\x80", "\xE2\x82\xAC"},                    // euro sign
-        {"\x93x\x94", "\xE2\x80\x9Cx\xE2\x80\x9D"},  // curly quotes
-        {"\x81\x9D", "\xC2\x81\xC2\x9D"},            // bytes with no character keep their number
-        {"\xFF", "\xC3\xBF"},
-    };
-    for (const auto& c : casi) EXPECT_EQ(utf8_da_windows_1252(c.da), c.a) << c.da;
-}
-
 }  // namespace
 }  // namespace compattatore

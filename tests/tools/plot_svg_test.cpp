@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "core/utf8.h"
 #include "platform/file_letto.h"
 #include "platform/file_sostitutivo.h"
 #include "prova_comune.h"
@@ -215,7 +216,7 @@ TEST(ComandoPlot, DrawsTheBuiltInScenarioWithItsStationsNamed) {
     const auto voci = decodifica_sim(leggi_file(dir / "VALCRESTINA_TORVE_325.sim"));
     int stazioni = 0;
     for (int i = 1; i <= 80 && !(voci[static_cast<size_t>(i)] == voce_treno{}); ++i) {
-        const std::string nome = utf8_da_windows_1252(voci[static_cast<size_t>(i)].testo);
+        const std::string nome = a_utf8(voci[static_cast<size_t>(i)].testo);
         EXPECT_NE(svg.find("rotate(-50)\">" + nome + "<"), std::string::npos) << nome;
         ++stazioni;
     }

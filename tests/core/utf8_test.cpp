@@ -1,4 +1,4 @@
-#include "reader/utf8.h"
+#include "core/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +136,20 @@ TEST(Utf8, EveryWindows1252ByteRoundTrips) {
     const auto andata_ritorno = da_utf8(a_utf8(definiti));
     ASSERT_EQ(andata_ritorno.esito, Esito::convertito);
     EXPECT_EQ(andata_ritorno.testo, definiti);
+}
+
+TEST(Windows1252, BecomesUtf8WithoutLosingAByte) {
+    const struct {
+        std::string da, a;
+    } casi[] = {
+        {"Torve 325", "Torve 325"},
+        {"citt\xE0", "citt\xC3\xA0"},
+        {"\x80", "\xE2\x82\xAC"},                    // euro sign
+        {"\x93x\x94", "\xE2\x80\x9Cx\xE2\x80\x9D"},  // curly quotes
+        {"\x81\x9D", "\xC2\x81\xC2\x9D"},            // bytes with no character keep their number
+        {"\xFF", "\xC3\xBF"},
+    };
+    for (const auto& c : casi) EXPECT_EQ(a_utf8(c.da), c.a) << c.da;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "reader/utf8.h"
+#include "core/utf8.h"
 
 #include <array>
 #include <cstdint>

@@ -114,6 +114,7 @@ struct Avvio {
     fs::path cartella = {};                  // the working directory; empty: this one
     bool senza_privilegi = false;            // as root, run as `nessuno`
     rlim_t dimensione_file = RLIM_INFINITY;  // the largest file it may write
+    fs::path ingresso = {};                  // the file on standard input; empty: nothing
 };
 
 struct Esito {
@@ -123,8 +124,8 @@ struct Esito {
 };
 
 // Runs `argomenti` (the program's path first) in a child with no display, so that even the
-// no-argument run stays on the terminal; standard input is empty, standard output and
-// standard error are collected.
+// no-argument run stays on the terminal; standard input is empty unless a file is given,
+// standard output and standard error are collected.
 inline Esito esegui(const std::vector<std::string>& argomenti, const Avvio& avvio = {}) {
     const CartellaTemporanea raccolta("esito");
     const std::string file_uscita = raccolta / "stdout";
@@ -134,9 +135,10 @@ inline Esito esegui(const std::vector<std::string>& argomenti, const Avvio& avvi
     if (figlio == 0) {
         const int out = ::open(file_uscita.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = ::open(file_errori.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int nulla = ::open("/dev/null", O_RDONLY);
-        if (out < 0 || err < 0 || nulla < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
-            ::dup2(nulla, 0) < 0) {
+        const int in =
+            ::open(avvio.ingresso.empty() ? "/dev/null" : avvio.ingresso.c_str(), O_RDONLY);
+        if (out < 0 || err < 0 || in < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
+            ::dup2(in, 0) < 0) {
             ::_exit(120);
         }
         if (!avvio.cartella.empty() && ::chdir(avvio.cartella.c_str()) != 0) ::_exit(124);

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "cli/incorporato.h"
+#include "cli/uso.h"
 #include "core/errori.h"
 #include "core/form1.h"
 #include "core/interfaccia.h"
@@ -17,6 +18,7 @@
 #include "core/utf8.h"
 #include "platform/file.h"
 #include "platform/file_letto.h"
+#include "platform/file_sostitutivo.h"
 #include "platform/percorso.h"
 #include "tools/rapporto.h"
 #include "tools/strumenti.h"
@@ -31,6 +33,8 @@ namespace {
 
 constexpr std::string_view suffisso_linea = "_linea.txt";
 constexpr std::string_view suffisso_treno = "-.txt";
+// How messages name a source read from standard input.
+constexpr std::string_view nome_ingresso = "<stdin>";
 
 // A name as the scenario table holds it: UTF-8 becomes Windows-1252, other bytes stay.
 bool in_windows1252(std::string& nome) {
@@ -54,11 +58,13 @@ std::string esadecimale(char32_t c) {
 // failure of the platform (status 4, with the system's reason), found before anything is
 // written: an author's earlier output is never replaced by a compile of half the scenario.
 // A character with no Windows-1252 form is an error in the source (status 1).
-int prepara_sorgente(const std::string& percorso, std::optional<std::string>& testo,
+int prepara_sorgente(const std::string& file, std::optional<std::string>& testo,
                      std::ostream& err) {
     std::string byte;
+    const bool standard = e_ingresso_standard(file);
+    const std::string percorso = standard ? std::string(nome_ingresso) : file;
     try {
-        byte = leggi_file(percorso, Accetta::ogni_file);
+        byte = standard ? leggi_ingresso_standard() : leggi_file(file, Accetta::ogni_file);
     } catch (const ErrorePiattaforma& e) {
         err << "compattatore: " << e.what() << '\n';
         return uscita_piattaforma;
@@ -100,12 +106,24 @@ constexpr const char* testo_versione =
     "This is free software: you are free to change and redistribute it.\n"
     "There is NO WARRANTY, to the extent permitted by law.";
 
+bool e_ingresso_standard(std::string_view file) {
+    return file == "-";
+}
+
 std::optional<NomiScenario> nomi_scenario(const OpzioniCompila& o, std::string& errore) {
     NomiScenario n;
+    if (e_ingresso_standard(o.file_linea) && e_ingresso_standard(o.file_treno)) {
+        errore = "only one of LINE_FILE and TRAIN_FILE can be read from standard input";
+        return std::nullopt;
+    }
     if (o.nome) {
         n.nome_scenario = *o.nome;
     } else {
         const std::string f = nome_file(o.file_linea);
+        if (e_ingresso_standard(f)) {
+            errore = "the line file comes from standard input: give the scenario name with --name";
+            return std::nullopt;
+        }
         if (!finisce_con(f, suffisso_linea)) {
             errore = "cannot take the scenario name from '" + f +
                      "': expected a line file named NAME_linea.txt, or --name NAME";
@@ -119,6 +137,10 @@ std::optional<NomiScenario> nomi_scenario(const OpzioniCompila& o, std::string& 
         // NUMBER is what stands between NAME_ and -.txt; a train file not named after the
         // scenario gives what follows its last '_'.
         const std::string f = nome_file(o.file_treno);
+        if (e_ingresso_standard(f)) {
+            errore = "the train file comes from standard input: give the train number with --train";
+            return std::nullopt;
+        }
         const std::string prefisso = n.nome_scenario + "_";
         const auto trattino = f.size() - suffisso_treno.size();
         auto sottolineato = std::string::npos;
@@ -135,6 +157,10 @@ std::optional<NomiScenario> nomi_scenario(const OpzioniCompila& o, std::string& 
         }
         n.numero_treno = f.substr(sottolineato + 1, trattino - sottolineato - 1);
     }
+    // Both become part of every file name; one taken from a file name is checked as well.
+    errore = difetto_nome("scenario name", n.nome_scenario);
+    if (errore.empty()) errore = difetto_nome("train number", n.numero_treno);
+    if (!errore.empty()) return std::nullopt;
     if (!in_windows1252(n.nome_scenario)) {
         errore = "the scenario name has a character with no Windows-1252 form";
         return std::nullopt;
@@ -149,10 +175,7 @@ std::optional<NomiScenario> nomi_scenario(const OpzioniCompila& o, std::string& 
 int comando_compile(const OpzioniCompila& o, std::ostream& err) {
     std::string errore;
     const auto nomi = nomi_scenario(o, errore);
-    if (!nomi) {
-        err << "compattatore: compile: " << errore << '\n';
-        return uscita_uso;
-    }
+    if (!nomi) return errore_uso(err, o.solo_controllo ? "check" : "compile", errore);
 
     InterfacciaMuta muta;
     Form1 form;
@@ -162,8 +185,10 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
     form.senza_file_binari = o.solo_controllo;
     form.nome_scenario = nomi->nome_scenario;
     form.numero_treno = nomi->numero_treno;
-    form.file_linea = o.file_linea;
-    form.file_treno = o.file_treno;
+    // The reader names a source in its messages; one from standard input is read here and
+    // handed over as text, so the name is never opened.
+    form.file_linea = e_ingresso_standard(o.file_linea) ? nome_ingresso : o.file_linea;
+    form.file_treno = e_ingresso_standard(o.file_treno) ? nome_ingresso : o.file_treno;
     form.cancella_sorgenti = false;
     // An empty --output is the current directory, not the root.
     form.cartella_programma =
@@ -220,7 +245,7 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
     return stato;
 }
 
-int comando_sources(const std::string& cartella_data, std::ostream& err) {
+int comando_sources(const std::string& cartella_data, std::ostream& err, const OpzioniSorgenti& o) {
     const std::string cartella = cartella_data.empty() ? "." : cartella_data;
     std::string motivo;
     if (!crea_cartelle(cartella, motivo)) {
@@ -234,9 +259,38 @@ int comando_sources(const std::string& cartella_data, std::ostream& err) {
     form.cartella_programma = cartella;
     form.nome_scenario = "VALCRESTINA_TORVE";
     form.numero_treno = "325";
+    const std::string sorgenti[] = {form.percorso_linea(), form.percorso_treno()};
+    // An author edits these files: none is replaced unless asked, and nothing is written
+    // when either is there.
+    if (!o.forza) {
+        bool presente = false;
+        for (const auto& f : sorgenti) {
+            const StatoFile stato = stato_file(f);
+            if (stato == StatoFile::assente) continue;
+            err << "compattatore: sources: " << f
+                << (stato == StatoFile::presente ? " already exists"
+                                                 : ": cannot tell whether it exists")
+                << " (--force replaces it)\n";
+            presente = true;
+        }
+        if (presente) return uscita_piattaforma;
+    }
     try {
         form.dati_linea();
         form.dati_treno();
+        if (o.utf8) {
+            // For editors that expect UTF-8 with bare line feeds; compile reads it back to the
+            // same bytes.
+            for (const auto& f : sorgenti) {
+                const std::string testo = a_utf8(leggi_file(f));
+                FileSostitutivo file(f);
+                for (size_t i = 0; i < testo.size(); ++i) {
+                    if (testo[i] == '\r' && i + 1 < testo.size() && testo[i + 1] == '\n') continue;
+                    file.scrivi_byte(static_cast<uint8_t>(testo[i]));
+                }
+                file.chiudi();
+            }
+        }
     } catch (const ErrorePiattaforma& e) {
         err << "compattatore: " << e.what() << '\n';
         return uscita_piattaforma;
@@ -276,15 +330,21 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     };
     const auto opzioni_lettura = [](CLI::App* a, Lettura& l) {
         l.comando = a;
-        a->add_option("LINE_FILE", l.opzioni.file_linea, "Line source file, NAME_linea.txt")
+        a->add_option("LINE_FILE", l.opzioni.file_linea,
+                      "Line source file, NAME_linea.txt, or - for standard\n"
+                      "input (the scenario name must then be given)")
             ->required();
-        a->add_option("TRAIN_FILE", l.opzioni.file_treno, "Train source file, NAME_NUMBER-.txt")
+        a->add_option("TRAIN_FILE", l.opzioni.file_treno,
+                      "Train source file, NAME_NUMBER-.txt, or - for standard\n"
+                      "input (the train number must then be given)")
             ->required();
         l.opzione_nome = a->add_option("--name", l.nome, "Scenario name (default: from LINE_FILE)")
-                             ->type_name("NAME");
+                             ->type_name("NAME")
+                             ->check(nome_per_file("scenario name"));
         l.opzione_numero =
             a->add_option("--train", l.numero, "Train number (default: from TRAIN_FILE)")
-                ->type_name("NUMBER");
+                ->type_name("NUMBER")
+                ->check(nome_per_file("train number"));
         a->add_flag("--no-track-plan", l.opzioni.senza_tracciato,
                     "Build no track plan: no NAME_linea.dat, and curve\n"
                     "records are not read as records");
@@ -335,18 +395,27 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     r->add_option("DIR", cartella_run, "Directory to run in (default: the current one)");
 
     std::string cartella_sorgenti;
+    OpzioniSorgenti sorgenti;
     auto* s = app.add_subcommand("sources", "Write the built-in source files into a directory");
     s->footer(
         "Writes VALCRESTINA_TORVE_linea.txt and VALCRESTINA_TORVE_325-.txt, a starting point\n"
-        "for a scenario of your own. The directory is created when missing.");
+        "for a scenario of your own. The directory is created when missing; files already\n"
+        "there are left alone (nothing is written) unless --force is given.");
     s->add_option("DIR", cartella_sorgenti, "Directory to write into")->required();
+    s->add_flag("--force", sorgenti.forza, "Replace source files that are already there");
+    s->add_flag("--utf8", sorgenti.utf8,
+                "Write the files as UTF-8 with LF line ends (default:\n"
+                "Windows-1252 with CR LF, as the built-in run does)");
 
     std::string file_dump;
+    std::string json_dump = "-";
     auto* d = app.add_subcommand("dump", "Decode a compiled file to JSON");
     d->footer(
-        "Writes the JSON to standard output. FILE is recognised by its name: NAME_linea.dat\n"
-        "(track plan), NAME_NUMBER.sim (scenario table), any other .dat (track cells).");
+        "FILE is recognised by its name: NAME_linea.dat (track plan), NAME_NUMBER.sim\n"
+        "(scenario table), any other .dat (track cells).");
     d->add_option("FILE", file_dump, "Compiled file")->required();
+    d->add_option("-o,--output", json_dump, "JSON file to write; - is standard output (default)")
+        ->type_name("FILE");
 
     std::string file_sim;
     std::string file_svg;
@@ -355,34 +424,17 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
         "Draws the route with its stations, signals, slowdowns and boards, and beside it the\n"
         "profile along the route. NAME_NUMBER.dat and NAME_linea.dat must lie beside SIM_FILE.");
     p->add_option("SIM_FILE", file_sim, "Scenario table, NAME_NUMBER.sim")->required();
-    p->add_option("--output", file_svg, "Picture to write (default: SIM_FILE with .svg)")
+    p->add_option("-o,--output", file_svg,
+                  "Picture to write; - is standard output\n"
+                  "(default: SIM_FILE with .svg)")
         ->type_name("SVG");
-
-    // A usage error names the fault, then shows the help of the command it concerns.
-    app.failure_message([](const CLI::App* a, const CLI::Error& e) {
-        std::string testo = "compattatore: " + std::string(e.what()) + "\n";
-        const auto scelti = a->get_subcommands();
-        if (scelti.empty()) return testo + a->help();
-        return testo + scelti.front()->help(a->get_name());
-    });
-
-    const std::string& primo = argomenti.front();
-    const bool comando = primo == "compile" || primo == "check" || primo == "run" ||
-                         primo == "sources" || primo == "dump" || primo == "plot";
-    if (!primo.empty() && primo[0] != '-' && !comando) {
-        err << "compattatore: unknown command '" << primo
-            << "'; expected compile, check, run, sources, dump or plot (see 'compattatore "
-               "--help')\n";
-        return uscita_uso;
-    }
 
     std::vector<const char*> argv{"compattatore"};
     for (const auto& a : argomenti) argv.push_back(a.c_str());
     try {
         app.parse(static_cast<int>(argv.size()), argv.data());
     } catch (const CLI::ParseError& e) {
-        const int codice = app.exit(e, out, err);
-        return codice == 0 ? uscita_ok : uscita_uso;
+        return esito_analisi(app, e, out, err);
     }
 
     for (Lettura* l : {&compila, &controlla}) {
@@ -394,9 +446,9 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
         return comando_compile(l->opzioni, err);
     }
     if (r->parsed()) return esegui_incorporato(cartella_run.empty() ? "." : cartella_run, false);
-    if (s->parsed()) return comando_sources(cartella_sorgenti, err);
-    if (d->parsed()) return comando_dump(file_dump, out, err);
-    return comando_plot(file_sim, file_svg, err);
+    if (s->parsed()) return comando_sources(cartella_sorgenti, err, sorgenti);
+    if (d->parsed()) return comando_dump(file_dump, json_dump, out, err);
+    return comando_plot(file_sim, file_svg, out, err);
 }
 
 }  // namespace compattatore

@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace compattatore {
@@ -34,10 +35,19 @@ struct NomiScenario {
 // `errore`.
 std::optional<NomiScenario> nomi_scenario(const OpzioniCompila& opzioni, std::string& errore);
 
+// "-" as a source file: that source is read from standard input.
+bool e_ingresso_standard(std::string_view file);
+
+struct OpzioniSorgenti {
+    bool forza = false;  // --force: replace source files already there
+    bool utf8 = false;   // --utf8: UTF-8 with LF line ends in place of Windows-1252 with CR LF
+};
+
 // Each returns the exit status; messages go to `err`. `comando_compile` also serves `check`
 // (opzioni.solo_controllo), which finds and reports the same and writes nothing.
 int comando_compile(const OpzioniCompila& opzioni, std::ostream& err);
-int comando_sources(const std::string& cartella, std::ostream& err);
+int comando_sources(const std::string& cartella, std::ostream& err,
+                    const OpzioniSorgenti& opzioni = {});
 
 // The command line without the program name; at least one argument.
 int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out, std::ostream& err);

@@ -1,5 +1,9 @@
 #include "platform/file_letto.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "core/errori.h"
 
 namespace compattatore {
@@ -21,6 +25,17 @@ std::string leggi_file(const std::string& percorso, Accetta accetta) {
         if (n == 0) return contenuto;
     }
     throw ErrorePiattaforma("cannot read " + percorso + ": " + motivo);
+}
+
+std::string leggi_ingresso_standard() {
+    std::string contenuto;
+    char blocco[1 << 16];
+    size_t n = 0;
+    while ((n = std::fread(blocco, 1, sizeof blocco, stdin)) > 0) contenuto.append(blocco, n);
+    if (std::ferror(stdin)) {
+        throw ErrorePiattaforma(std::string("cannot read standard input: ") + std::strerror(errno));
+    }
+    return contenuto;
 }
 
 }  // namespace compattatore

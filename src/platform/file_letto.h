@@ -45,4 +45,8 @@ class FileInLettura {
 // reason".
 std::string leggi_file(const std::string& percorso, Accetta accetta = Accetta::solo_regolare);
 
+// The whole of standard input, read to its end. Throws ErrorePiattaforma, "cannot read
+// standard input: reason".
+std::string leggi_ingresso_standard();
+
 }  // namespace compattatore

@@ -9,6 +9,7 @@
 #include "core/errori.h"
 #include "core/testo.h"
 #include "core/utf8.h"
+#include "platform/destinazione.h"
 #include "platform/file_letto.h"
 #include "platform/percorso.h"
 #include "tools/decodifica.h"
@@ -32,20 +33,20 @@ Genere genere_da_nome(const std::string& file) {
 // Output in large pieces; the track plan of a long line runs to tens of megabytes.
 class Uscita {
   public:
-    explicit Uscita(std::ostream& out) : out_(out) { buffer_.reserve(capacita + 256); }
+    explicit Uscita(Destinazione& out) : out_(out) { buffer_.reserve(capacita + 256); }
     Uscita& operator<<(std::string_view s) {
         buffer_ += s;
         if (buffer_.size() >= capacita) svuota();
         return *this;
     }
     void svuota() {
-        out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        out_.scrivi(buffer_);
         buffer_.clear();
     }
 
   private:
     static constexpr size_t capacita = 1 << 16;
-    std::ostream& out_;
+    Destinazione& out_;
     std::string buffer_;
 };
 
@@ -142,7 +143,8 @@ void scrivi_celle(Uscita& u, const std::vector<cella>& celle) {
 
 }  // namespace
 
-int comando_dump(const std::string& file, std::ostream& out, std::ostream& err) {
+int comando_dump(const std::string& file, const std::string& output, std::ostream& out,
+                 std::ostream& err) {
     const Genere genere = genere_da_nome(file);
     if (genere == Genere::sconosciuto) {
         err << "compattatore: dump: cannot tell what " << file
@@ -153,9 +155,13 @@ int comando_dump(const std::string& file, std::ostream& out, std::ostream& err) 
     const char* cosa = genere == Genere::sim     ? "a scenario table"
                        : genere == Genere::linea ? "a track plan"
                                                  : "a cell file";
+    std::string in_corso = file;
     try {
         const std::string byte = leggi_file(file);
-        Uscita u(out);
+        in_corso = output;
+        Destinazione destinazione(output, out);
+        Uscita u(destinazione);
+        in_corso = file;
         switch (genere) {
             case Genere::sim:
                 scrivi_sim(u, decodifica_sim(byte));
@@ -170,14 +176,10 @@ int comando_dump(const std::string& file, std::ostream& out, std::ostream& err) 
                 break;
         }
         u.svuota();
-        out.flush();
-        if (!out) {
-            err << "compattatore: dump: cannot write the output\n";
-            return uscita_piattaforma;
-        }
+        destinazione.chiudi();
         return uscita_ok;
     } catch (...) {
-        return segnala_guasto(file, cosa, err);
+        return segnala_guasto(in_corso, cosa, err);
     }
 }
 

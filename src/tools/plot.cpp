@@ -5,9 +5,9 @@
 
 #include "core/errori.h"
 #include "core/testo.h"
+#include "platform/destinazione.h"
 #include "platform/file.h"
 #include "platform/file_letto.h"
-#include "platform/file_sostitutivo.h"
 #include "platform/percorso.h"
 #include "tools/decodifica.h"
 #include "tools/plot_svg.h"
@@ -15,7 +15,8 @@
 
 namespace compattatore {
 
-int comando_plot(const std::string& sim, const std::string& output, std::ostream& err) {
+int comando_plot(const std::string& sim, const std::string& output, std::ostream& out,
+                 std::ostream& err) {
     // SCENARIO_TRAIN.sim: the train number follows the last '_' (a scenario name may hold
     // '_' itself; a train number may not).
     const size_t inizio = inizio_nome(sim);
@@ -52,9 +53,9 @@ int comando_plot(const std::string& sim, const std::string& output, std::ostream
                                       "along it.";
         }
         in_corso = uscita;
-        FileSostitutivo file(uscita);
-        file.scrivi(disegna_svg(scenario));
-        file.chiudi();
+        Destinazione destinazione(uscita, out);
+        destinazione.scrivi(disegna_svg(scenario));
+        destinazione.chiudi();
         return uscita_ok;
     } catch (...) {
         return segnala_guasto(in_corso, cosa, err);

@@ -10,13 +10,15 @@
 namespace compattatore {
 
 // Decodes `file` (recognised by its name: `*_linea.dat` track plan, `*.sim` scenario table,
-// any other `*.dat` cells) and writes it as JSON to `out`.
-int comando_dump(const std::string& file, std::ostream& out, std::ostream& err);
+// any other `*.dat` cells) and writes it as JSON to `output` ("-" is `out`, standard output).
+int comando_dump(const std::string& file, const std::string& output, std::ostream& out,
+                 std::ostream& err);
 
 // Draws the scenario compiled as `sim` (`<scenario>_<train>.sim`, with `<scenario>_<train>.dat`
-// and `<scenario>_linea.dat` beside it) into `output`; an empty `output` means `sim` with
-// ".svg" in place of ".sim".
-int comando_plot(const std::string& sim, const std::string& output, std::ostream& err);
+// and `<scenario>_linea.dat` beside it) into `output` ("-" is `out`, standard output); an
+// empty `output` means `sim` with ".svg" in place of ".sim".
+int comando_plot(const std::string& sim, const std::string& output, std::ostream& out,
+                 std::ostream& err);
 
 // Inside a tool's catch handler, while `file` was being read as `cosa` ("a scenario table",
 // ...): tells `err` why it failed and returns status 4. Failures other than a file that does

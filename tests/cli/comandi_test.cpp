@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/uso.h"
 #include "core/utf8.h"
 #include "platform/percorso.h"
 #include "prova_comune.h"
@@ -62,6 +63,18 @@ class Comandi : public ::testing::Test {
         messaggi = err.str();
         if (!fs::exists(cartella / "report.json")) return nullptr;
         return nlohmann::json::parse(leggi(cartella / "report.json"));
+    }
+
+    // Compiles the sources of both directories: each compiles cleanly, to the same files.
+    void compilano_uguali(const fs::path& a, const fs::path& b) {
+        for (const auto& d : {a, b}) {
+            compila(d);
+            ASSERT_EQ(stato, 0) << d << ": " << messaggi;
+        }
+        for (const auto& nome : binari) {
+            SCOPED_TRACE(nome);
+            EXPECT_TRUE(leggi(a / nome) == leggi(b / nome));
+        }
     }
 
     const prova::CartellaTemporanea cartella{"comandi"};
@@ -137,40 +150,124 @@ TEST(NomiScenario, OutputDefaultsToTheLineFilesDirectory) {
     EXPECT_EQ(cartella_di("/x_linea.txt"), "");
 }
 
-TEST(RigaDiComando, UsageErrorsSayWhatIsExpected) {
+TEST(RigaDiComando, UsageErrorIsOneLineAndWhereTheHelpIs) {
     struct Caso {
         std::vector<std::string> argomenti;
-        int stato;
-        const char* atteso;  // in standard output for status 0, in standard error otherwise
+        const char* comando;  // whose help the second line points to; "" for the program's
+        const char* atteso;   // in the first line
     };
+    const std::string a = "a_linea.txt", b = "a_1-.txt";
     const Caso casi[] = {
-        {{"frob"}, 2, "expected compile, check, run, sources, dump or plot"},
-        {{"--frob"}, 2, "compile"},
-        {{"compile"}, 2, "LINE_FILE"},
-        {{"compile", "a_linea.txt"}, 2, "TRAIN_FILE"},
-        {{"compile", "a_linea.txt", "a_1-.txt", "--bogus"}, 2, "--no-track-plan"},
-        {{"compile", "a_linea.txt", "a_1-.txt", "--name"}, 2, "--name"},
-        {{"compile", "x.txt", "a_1-.txt"}, 2, "NAME_linea.txt"},
-        {{"check", "a_linea.txt"}, 2, "TRAIN_FILE"},
-        {{"check", "a_linea.txt", "a_1-.txt", "--report", "r.json"}, 2, "--report"},
-        {{"run", "a", "b"}, 2, "DIR"},
-        {{"sources"}, 2, "DIR"},
-        {{"sources", "a", "b"}, 2, "DIR"},
-        {{"dump"}, 2, "FILE"},
-        {{"plot"}, 2, "SIM_FILE"},
-        {{"--help"}, 0, "Exit status"},
-        {{"compile", "--help"}, 0, "--no-track-plan"},
-        {{"plot", "--help"}, 0, "--output"},
-        {{"check", "--help"}, 0, "--strict"},
-        {{"--version"}, 0, "compattatore "},
-        {{"--version"}, 0, "\nCopyright (C) 2026 the compattatore authors\nLicense: MIT"},
+        {{"frob"},
+         "",
+         "unknown command 'frob'; the commands are compile, check, run, sources, dump, plot"},
+        {{"compil"}, "", "unknown command 'compil'; did you mean 'compile'?"},
+        {{"chek"}, "", "did you mean 'check'?"},
+        {{"sorces"}, "", "did you mean 'sources'?"},
+        {{"co"}, "", "did you mean 'compile'?"},
+        {{"--frob"}, "", "unknown option '--frob'"},
+        {{"--verison"}, "", "unknown option '--verison'; did you mean '--version'?"},
+        {{"compile"}, "compile", "LINE_FILE is required"},
+        {{"compile", a}, "compile", "TRAIN_FILE is required"},
+        {{"compile", a, b, "--bogus"}, "compile", "unknown option '--bogus'"},
+        {{"compile", a, b, "--nme=x"}, "compile", "unknown option '--nme'; did you mean '--name'?"},
+        {{"compile", a, b, "--no-track-plna"}, "compile", "did you mean '--no-track-plan'?"},
+        {{"compile", a, b, "--out", "d"}, "compile", "did you mean '--output'?"},
+        {{"compile", a, b, "-x"}, "compile", "unknown option '-x'"},
+        {{"compile", a, b, "c"}, "compile", "unexpected argument 'c'"},
+        {{"compile", a, b, "--name"}, "compile", "option --name needs a value"},
+        {{"compile", "x.txt", b}, "compile", "NAME_linea.txt"},
+        {{"compile", "-", "-"}, "compile", "only one of LINE_FILE and TRAIN_FILE"},
+        {{"compile", "-", b}, "compile", "give the scenario name with --name"},
+        {{"compile", a, "-"}, "compile", "give the train number with --train"},
+        {{"check", a}, "check", "TRAIN_FILE is required"},
+        {{"check", a, b, "--report", "r.json"}, "check", "unknown option '--report'"},
+        {{"check", "-", "-"}, "check", "only one of LINE_FILE and TRAIN_FILE"},
+        {{"run", "a", "b"}, "run", "unexpected argument 'b'"},
+        {{"sources"}, "sources", "DIR is required"},
+        {{"sources", "a", "b"}, "sources", "unexpected argument 'b'"},
+        {{"dump"}, "dump", "FILE is required"},
+        {{"plot"}, "plot", "SIM_FILE is required"},
+        {{"plot", "a_1.sim", "--ouptut", "x.svg"}, "plot", "did you mean '--output'?"},
     };
     for (const auto& c : casi) {
-        SCOPED_TRACE(c.argomenti.front() + (c.argomenti.size() > 1 ? " " + c.argomenti[1] : ""));
+        std::string riga;
+        for (const auto& x : c.argomenti) riga += x + " ";
+        SCOPED_TRACE(riga);
         std::ostringstream out, err;
-        EXPECT_EQ(esegui_comandi(c.argomenti, out, err), c.stato);
-        const std::string testo = c.stato == 0 ? out.str() : err.str();
-        EXPECT_NE(testo.find(c.atteso), std::string::npos) << testo;
+        EXPECT_EQ(esegui_comandi(c.argomenti, out, err), 2);
+        EXPECT_EQ(out.str(), "");
+        const std::string testo = err.str();
+        const auto a_capo = testo.find('\n');
+        ASSERT_NE(a_capo, std::string::npos) << testo;
+        const std::string prima = testo.substr(0, a_capo);
+        EXPECT_EQ(prima.rfind("compattatore: ", 0), 0u) << prima;
+        EXPECT_NE(prima.find(c.atteso), std::string::npos) << prima;
+        const std::string aiuto = *c.comando ? std::string(c.comando) + " --help" : "--help";
+        EXPECT_EQ(testo.substr(a_capo + 1), "Try 'compattatore " + aiuto + "'\n");
+    }
+}
+
+TEST(RigaDiComando, SuggestsOnlyANameCloseEnoughToBeASlip) {
+    const std::vector<std::string> comandi = {"compile", "sources", "dump", "plot"};
+    EXPECT_EQ(piu_vicino("complie", comandi), "compile");  // two letters swapped
+    EXPECT_EQ(piu_vicino("dum", comandi), "dump");
+    EXPECT_EQ(piu_vicino("plots", comandi), "plot");
+    EXPECT_EQ(piu_vicino("compilare", comandi), "compile");
+    EXPECT_EQ(piu_vicino("frobnicate", comandi), "");
+    EXPECT_EQ(piu_vicino("x", comandi), "");
+    EXPECT_EQ(piu_vicino("-h", {"--help", "-h"}), "");
+    EXPECT_EQ(piu_vicino("pl", comandi), "plot");  // the start of one name only
+    EXPECT_EQ(piu_vicino("p", comandi), "");
+    EXPECT_EQ(piu_vicino("--no", {"--name", "--no-track-plan"}), "--no-track-plan");
+}
+
+TEST(RigaDiComando, HelpAndVersionGoToStandardOutput) {
+    const struct {
+        std::vector<std::string> argomenti;
+        const char* atteso;
+    } casi[] = {
+        {{"--help"}, "Exit status"},
+        {{"compile", "--help"}, "--no-track-plan"},
+        {{"plot", "--help"}, "--output"},
+        {{"check", "--help"}, "--strict"},
+        {{"--version"}, "compattatore "},
+        {{"--version"}, "\nCopyright (C) 2026 the compattatore authors\nLicense: MIT"},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.argomenti.front());
+        std::ostringstream out, err;
+        EXPECT_EQ(esegui_comandi(c.argomenti, out, err), 0);
+        EXPECT_NE(out.str().find(c.atteso), std::string::npos) << out.str();
+        EXPECT_EQ(err.str(), "");
+    }
+}
+
+TEST(RigaDiComando, NamesThatWouldBePathsAreRefusedBeforeAnythingIsRead) {
+    // The sources do not exist: a check made after opening them would end with status 4.
+    const std::string a = "mancante_linea.txt", b = "mancante_1-.txt";
+    const struct {
+        std::vector<std::string> argomenti;
+        const char* atteso;
+    } casi[] = {
+        {{"compile", a, b, "--name", "a/b"},
+         "--name: the scenario name holds the path separator '/'; it becomes part of file names"},
+        {{"compile", a, b, "--name=..\\x"}, "the scenario name holds the path separator '\\'"},
+        {{"compile", a, b, "--train", "3\t25"},
+         "--train: the train number holds the control character 0x09"},
+        {{"compile", a, b, "--train", "3\x7f"}, "control character 0x7F"},
+        {{"compile", "a\\b_linea.txt", b}, "the scenario name holds the path separator '\\'"},
+        {{"compile", a, "a_3\n2-.txt"}, "the train number holds the control character 0x0A"},
+        {{"check", a, b, "--name", "a/b"}, "--name: the scenario name holds the path separator"},
+        {{"check", "x\x1b_linea.txt", b}, "the scenario name holds the control character 0x1B"},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.atteso);
+        std::ostringstream out, err;
+        EXPECT_EQ(esegui_comandi(c.argomenti, out, err), 2);
+        EXPECT_NE(err.str().find(c.atteso), std::string::npos) << err.str();
+        const std::string aiuto = "Try 'compattatore " + c.argomenti.front() + " --help'";
+        EXPECT_NE(err.str().find(aiuto), std::string::npos) << err.str();
     }
 }
 
@@ -200,6 +297,114 @@ TEST_F(Comandi, SourcesThenCompileGiveTheBuiltInRunsFilesAndKeepTheSources) {
     }
     EXPECT_EQ(leggi(d / linea), testo_linea);
     EXPECT_EQ(leggi(d / treno), testo_treno);
+}
+
+TEST_F(Comandi, SourcesLeaveAnAuthorsFilesAloneUnlessForced) {
+    const auto d = sorgenti();
+    const std::string originale = leggi(d / treno);
+    scrivi(d / treno, "modificato dall'autore\r\n");
+    fs::remove(d / linea);
+
+    // One file already there: neither is written, and the message says how to replace it.
+    std::ostringstream err;
+    EXPECT_EQ(comando_sources(d.string(), err), 4);
+    EXPECT_NE(err.str().find((d / treno).string() + " already exists (--force replaces it)"),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(err.str().find(linea), std::string::npos) << err.str();
+    EXPECT_EQ(leggi(d / treno), "modificato dall'autore\r\n");
+    EXPECT_FALSE(fs::exists(d / linea));
+
+    std::ostringstream out, err_forzato;
+    EXPECT_EQ(esegui_comandi({"sources", d.string(), "--force"}, out, err_forzato), 0)
+        << err_forzato.str();
+    EXPECT_EQ(leggi(d / treno), originale);
+    EXPECT_TRUE(fs::exists(d / linea));
+}
+
+TEST_F(Comandi, Utf8SourcesWithLineFeedsCompileToTheSameFiles) {
+    const auto w = sorgenti("w1252");
+    std::ostringstream out, err;
+    ASSERT_EQ(esegui_comandi({"sources", (dir / "utf8").string(), "--utf8"}, out, err), 0)
+        << err.str();
+    const fs::path u = dir / "utf8";
+    for (const auto& nome : {linea, treno}) {
+        SCOPED_TRACE(nome);
+        std::string atteso = a_utf8(leggi(w / nome));
+        atteso.erase(std::remove(atteso.begin(), atteso.end(), '\r'), atteso.end());
+        EXPECT_EQ(leggi(u / nome), atteso);
+    }
+    // The line file's description holds a non-ASCII letter, so the conversion is not a no-op.
+    EXPECT_NE(leggi(u / linea).find("\xC3\xA8"), std::string::npos);
+
+    compilano_uguali(w, u);
+}
+
+TEST_F(Comandi, DashIsStandardOutputForDumpAndPlot) {
+    const auto d = sorgenti();
+    compila(d);
+    ASSERT_EQ(stato, 0) << messaggi;
+    const std::string sim = (d / binari[1]).string();
+    const std::string celle = (d / binari[2]).string();
+    const struct {
+        std::vector<std::string> su_file;  // the output named last
+        std::vector<std::string> su_standard;
+    } casi[] = {
+        {{"dump", sim, "--output", "x.json"}, {"dump", sim, "--output", "-"}},
+        {{"dump", celle, "-o", "x.json"}, {"dump", celle}},
+        {{"plot", sim, "--output", "x.svg"}, {"plot", sim, "-o", "-"}},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.su_standard.front() + " " + c.su_standard.back());
+        const prova::CartellaTemporanea qui("trattino");
+        std::vector<std::string> a = {COMPATTATORE_EXE}, b = {COMPATTATORE_EXE};
+        a.insert(a.end(), c.su_file.begin(), c.su_file.end());
+        b.insert(b.end(), c.su_standard.begin(), c.su_standard.end());
+        const auto su_file = prova::esegui(a, {.cartella = qui.percorso});
+        ASSERT_EQ(su_file.stato, 0) << su_file.errori;
+        const std::string scritto = leggi(qui.percorso / c.su_file.back());
+        ASSERT_FALSE(scritto.empty());
+        fs::remove(qui.percorso / c.su_file.back());
+
+        const auto su_standard = prova::esegui(b, {.cartella = qui.percorso});
+        ASSERT_EQ(su_standard.stato, 0) << su_standard.errori;
+        EXPECT_TRUE(su_standard.uscita == scritto);
+        EXPECT_EQ(prova::nomi_in(qui.percorso), std::vector<std::string>{});
+    }
+}
+
+TEST_F(Comandi, OneSourceFromStandardInput) {
+    const auto d = sorgenti();
+    compila(d);
+    ASSERT_EQ(stato, 0) << messaggi;
+    const struct {
+        std::vector<std::string> argomenti;
+        fs::path ingresso;
+    } casi[] = {
+        {{"compile", "-", (d / treno).string(), "--name", "VALCRESTINA_TORVE"}, d / linea},
+        {{"compile", (d / linea).string(), "-", "--train", "325"}, d / treno},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.ingresso.filename().string());
+        const prova::CartellaTemporanea qui("ingresso");
+        std::vector<std::string> a = {COMPATTATORE_EXE};
+        a.insert(a.end(), c.argomenti.begin(), c.argomenti.end());
+        a.insert(a.end(), {"--output", qui / "out"});
+        const auto e = prova::esegui(a, {.cartella = qui.percorso, .ingresso = c.ingresso});
+        ASSERT_EQ(e.stato, 0) << e.errori;
+        for (const auto& nome : binari) {
+            SCOPED_TRACE(nome);
+            EXPECT_TRUE(leggi(qui.percorso / "out" / nome) == leggi(d / nome));
+        }
+    }
+
+    // Messages name standard input.
+    sostituisci(d / treno, "stazione,   29900,", "stazione,   29910,");
+    const auto e =
+        prova::esegui({COMPATTATORE_EXE, "compile", (d / linea).string(), "-", "--train", "325"},
+                      {.ingresso = d / treno});
+    EXPECT_EQ(e.stato, 1);
+    EXPECT_NE(e.errori.find("compattatore:<stdin>:"), std::string::npos) << e.errori;
 }
 
 TEST_F(Comandi, ReportOfACleanRun) {

@@ -42,7 +42,7 @@ comandi=$("$programma" --help | awk 'tolower($0) ~ /^(sub)?commands:/ {d = 1; ne
 
 for comando in $comandi; do
     offerte=$(completa "$programma" "$comando" --)
-    for opzione in $("$programma" "$comando" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+    for opzione in $("$programma" "$comando" --help | grep -oE -- '--[a-z][a-z0-9-]*' | sort -u); do
         grep -qx -- "$opzione" <<<"$offerte" || fallisci "$comando: $opzione is not offered"
     done
 done

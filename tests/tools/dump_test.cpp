@@ -25,7 +25,7 @@ class Dump : public ::testing::Test {
     // Runs the tool; the JSON it printed, or null when it failed.
     nlohmann::json dump(const std::string& nome) {
         std::ostringstream out, err;
-        stato_ = comando_dump(percorso(nome), out, err);
+        stato_ = comando_dump(percorso(nome), "-", out, err);
         errore_ = err.str();
         if (stato_ != 0) return nullptr;
         return nlohmann::json::parse(out.str());

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -155,14 +156,14 @@ TEST(ComandoPlot, FindsTheCellsAndTheTrackPlanBesideTheScenarioTable) {
     prova::CartellaTemporanea dir;
     scrivi_scenario(dir, piccolo_scenario(), true);
     std::ostringstream err;
-    ASSERT_EQ(comando_plot(dir / "S_X_7.sim", "", err), 0) << err.str();
+    ASSERT_EQ(comando_plot(dir / "S_X_7.sim", "", std::cout, err), 0) << err.str();
     const std::string svg = leggi(dir / "S_X_7.svg");
     EXPECT_NE(svg.find("class=\"percorso\""), std::string::npos);
     EXPECT_NE(svg.find("Galleria &quot;Monte&quot;"), std::string::npos);
 
     // Without the track plan: the profile only, and the picture says so.
     std::filesystem::remove(dir / "S_X_linea.dat");
-    ASSERT_EQ(comando_plot(dir / "S_X_7.sim", dir / "altro.svg", err), 0) << err.str();
+    ASSERT_EQ(comando_plot(dir / "S_X_7.sim", dir / "altro.svg", std::cout, err), 0) << err.str();
     const std::string solo_profilo = leggi(dir / "altro.svg");
     EXPECT_EQ(solo_profilo.find("class=\"percorso\""), std::string::npos);
     EXPECT_NE(solo_profilo.find("S_X_linea.dat not found"), std::string::npos);
@@ -194,7 +195,7 @@ TEST(ComandoPlot, RefusesBadNamesAndFilesWithoutWritingAPicture) {
     };
     for (const auto& c : casi) {
         std::ostringstream err;
-        EXPECT_EQ(comando_plot(dir / c.sim, "", err), c.stato) << c.sim;
+        EXPECT_EQ(comando_plot(dir / c.sim, "", std::cout, err), c.stato) << c.sim;
         EXPECT_NE(err.str().find(c.nominato), std::string::npos) << err.str();
     }
     for (const auto& voce : std::filesystem::directory_iterator(dir.percorso)) {
@@ -209,7 +210,7 @@ TEST(ComandoPlot, DrawsTheBuiltInScenarioWithItsStationsNamed) {
         prova::esegui({prova::copia_programma(dir.percorso)}, {.cartella = dir.percorso});
     ASSERT_EQ(e.stato, 0) << e.errori;
     std::ostringstream err;
-    ASSERT_EQ(comando_plot(dir / "VALCRESTINA_TORVE_325.sim", "", err), 0) << err.str();
+    ASSERT_EQ(comando_plot(dir / "VALCRESTINA_TORVE_325.sim", "", std::cout, err), 0) << err.str();
     EXPECT_EQ(errori_xml(dir / "VALCRESTINA_TORVE_325.svg"), "");
 
     const std::string svg = leggi(dir / "VALCRESTINA_TORVE_325.svg");

@@ -1,18 +1,15 @@
 #include "platform/scelta_interfaccia.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/modulo.h"
 #include "platform/programma.h"
 
-// Where `cmake --install` and the Debian package put the module; the build sets both.
-#ifndef COMPATTATORE_MODULI_INSTALLATI
-#define COMPATTATORE_MODULI_INSTALLATI ""
-#endif
-#ifndef COMPATTATORE_MODULI_PACCHETTO
-#define COMPATTATORE_MODULI_PACCHETTO ""
+// Where an installed program's module lies, relative to the program's directory (for example
+// "../lib/compattatore"); the build sets it.
+#ifndef COMPATTATORE_MODULI_RELATIVI
+#define COMPATTATORE_MODULI_RELATIVI ""
 #endif
 
 namespace compattatore {
@@ -49,12 +46,10 @@ std::unique_ptr<Interfaccia> finestra_dal_modulo(const std::string& percorso) {
 }
 
 std::vector<std::string> cartelle_modulo_finestra() {
-    std::vector<std::string> cartelle{cartella_eseguibile()};
-    for (const char* cartella : {COMPATTATORE_MODULI_INSTALLATI, COMPATTATORE_MODULI_PACCHETTO}) {
-        if (*cartella == '\0') continue;
-        if (std::find(cartelle.begin(), cartelle.end(), cartella) == cartelle.end()) {
-            cartelle.emplace_back(cartella);
-        }
+    const std::string programma = cartella_eseguibile();
+    std::vector<std::string> cartelle{programma};
+    if (*COMPATTATORE_MODULI_RELATIVI != '\0') {
+        cartelle.push_back(programma + "/" + COMPATTATORE_MODULI_RELATIVI);
     }
     return cartelle;
 }

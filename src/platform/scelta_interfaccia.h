@@ -32,8 +32,8 @@ std::unique_ptr<Interfaccia> scegli_interfaccia();
 // entry point, or the display does not open.
 std::unique_ptr<Interfaccia> finestra_dal_modulo(const std::string& percorso);
 
-// Where the executable looks for the module, in order: beside itself, then the library
-// directories it was installed with.
+// Where the executable looks for the module, in order: beside itself, then where the
+// installed layout puts it relative to the executable's own directory, whatever the prefix.
 std::vector<std::string> cartelle_modulo_finestra();
 
 // The loader the executable registers. Only when a display is named (DISPLAY set and not

@@ -4,12 +4,10 @@
 # the same files, with the same status and messages, as the run on a terminal. Where no
 # display opens, or the window's module beside the program is missing or broken, the run is
 # exactly the terminal one.
-# Usage: finestra_attesa.sh COMPATTATORE MODULE [INSTALLED_MODULE_DIR...]
+# Usage: finestra_attesa.sh COMPATTATORE MODULE
 source "$(dirname "$0")/xvfb_comune.sh"
 exe=$1
 modulo=$2
-shift 2
-installati=("$@")
 richiedi Xvfb xdotool xwd convert
 avvia_xvfb
 
@@ -38,24 +36,17 @@ printf 'Attendere\n' | cmp -s - "$lavoro/terminale.out" || fallisci "terminal: n
 [ -n "$(ls "$lavoro/terminale" | grep -v '^compattatore$')" ] || fallisci "terminal: no files"
 
 # A display that is not there: empty, or a number with no server behind it. And a display
-# that is there, with no module beside the program or a file in its place that is not one
-# (unless an installed module would answer instead).
+# that is there, with no module beside the program or a file in its place that is not one.
+# An installed module is never found instead: a copy of the program looks only beside itself
+# and in the installed layout relative to itself, inside the private work directory.
 libero=900
 while [ -e "/tmp/.X11-unix/X$libero" ] || [ -e "/tmp/.X$libero-lock" ]; do libero=$((libero + 1)); done
 casi=("vuoto=" "assente=:$libero" "solo_wayland=")
-installato=""
-for cartella in "${installati[@]}"; do
-    [ -e "$cartella/$(basename "$modulo")" ] && installato=$cartella
-done
-if [ -z "$installato" ]; then
-    mkdir -p "$lavoro/senza_modulo" "$lavoro/modulo_rotto" "$lavoro/modulo_estraneo"
-    printf 'not a module\n' >"$lavoro/modulo_rotto/$(basename "$modulo")"
-    # A shared library, but without the window's entry point.
-    cp "$(ldd "$exe" | awk '/libm\.so/ {print $3}')" "$lavoro/modulo_estraneo/$(basename "$modulo")"
-    casi+=("senza_modulo=$display" "modulo_rotto=$display" "modulo_estraneo=$display")
-else
-    echo "note: a module is installed in $installato; runs without one beside the program not tried"
-fi
+mkdir -p "$lavoro/senza_modulo" "$lavoro/modulo_rotto" "$lavoro/modulo_estraneo"
+printf 'not a module\n' >"$lavoro/modulo_rotto/$(basename "$modulo")"
+# A shared library, but without the window's entry point.
+cp "$(ldd "$exe" | awk '/libm\.so/ {print $3}')" "$lavoro/modulo_estraneo/$(basename "$modulo")"
+casi+=("senza_modulo=$display" "modulo_rotto=$display" "modulo_estraneo=$display")
 for caso in "${casi[@]}"; do
     nome=${caso%%=*}
     valore=${caso#*=}

@@ -1,7 +1,12 @@
 # Installing the program, its manual page, its bash completion and its licence, and the two
 # Debian packages built from them: `compattatore` (the command-line program, no desktop
 # libraries) and `compattatore-finestra` (the desktop window's module, which needs FLTK and
-# X11; the first package recommends it).
+# X11; the first package recommends it). On Windows: the program alone, in a zip and an
+# installer (cmake/windows/pacchetto.cmake).
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows/pacchetto.cmake)
+  return()
+endif()
 include(GNUInstallDirs)
 
 set(COMPATTATORE_PACCHETTO_PROGRAMMA compattatore)

@@ -1,6 +1,6 @@
 // Memory for the track plan's columns, which run to tens of megabytes on a long line. Getting
 // large pages is the system's business: the platform layer provides this function
-// (platform/<system>/memoria.cpp), for the track plan below it.
+// (platform/memoria.cpp), for the track plan below it.
 #pragma once
 
 #include <cstddef>

@@ -1,8 +1,8 @@
-// Which front end a no-argument run talks to. The desktop window is a separately loaded
-// module (the window toolkit and the X client libraries live only there), so a run without a
-// display never loads them. The executable registers the loader; without it, without a
-// display, or when the module is missing, broken or cannot open the display, the run talks to
-// the terminal.
+// Which front end a no-argument run talks to. On POSIX systems the desktop window is a
+// separately loaded module (the window toolkit and the X client libraries live only there),
+// so a run without a display never loads them. The executable registers the loader; without
+// it, without a display, or when the module is missing, broken or cannot open the display,
+// the run talks to the terminal.
 #pragma once
 
 #include <memory>
@@ -37,7 +37,10 @@ std::unique_ptr<Interfaccia> finestra_dal_modulo(const std::string& percorso);
 std::vector<std::string> cartelle_modulo_finestra();
 
 // The loader the executable registers. Only when a display is named (DISPLAY set and not
-// empty) does it look for the module: the first one that loads decides.
+// empty) does it look for the module: the first one that loads decides. On Windows, which
+// always has a desktop, the window is the system's own and built into the program: there
+// the window layer (gui/windows) defines this function, and the module functions above are
+// not there.
 std::unique_ptr<Interfaccia> carica_finestra();
 
 }  // namespace compattatore

@@ -1,21 +1,13 @@
-#include "core/memoria.h"
-
 #include <sys/mman.h>
+
+#include "platform/pagine_grandi.h"
 
 namespace compattatore {
 
-BloccoGrande blocco_grande(size_t byte) {
-    // The slack before the aligned start is never touched.
-    BloccoGrande b;
-    b.memoria.reset(new uint8_t[byte + pagina_grande]);
-    const auto inizio = reinterpret_cast<uintptr_t>(b.memoria.get());
-    const uintptr_t allineato = (inizio + pagina_grande - 1) & ~(pagina_grande - 1);
-    b.inizio = b.memoria.get() + (allineato - inizio);
+void consiglia_pagine_grandi([[maybe_unused]] void* inizio, [[maybe_unused]] size_t byte) {
 #ifdef MADV_HUGEPAGE
-    const size_t intere = byte & ~(pagina_grande - 1);
-    if (intere > 0) ::madvise(b.inizio, intere, MADV_HUGEPAGE);
+    ::madvise(inizio, byte, MADV_HUGEPAGE);
 #endif
-    return b;
 }
 
 }  // namespace compattatore

@@ -1,6 +1,5 @@
 #include "cli/esegui.h"
 
-#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -18,21 +17,22 @@ namespace compattatore {
 int esegui(int argc, char** argv) {
     prepara_terminale();
     try {
-        if (argc <= 1) return esegui_incorporato(cartella_eseguibile(), true);
+        const auto programma = argomenti_programma(argc, argv);
+        if (programma.size() <= 1) return esegui_incorporato(cartella_eseguibile(), true);
         // Any argument selects one of the authors' commands.
-        const std::vector<std::string> argomenti(argv + 1, argv + argc);
+        const std::vector<std::string> argomenti(programma.begin() + 1, programma.end());
         const int stato = esegui_comandi(argomenti, std::cout, std::cerr);
         std::cout.flush();
         if (!std::cout) {
-            std::fprintf(stderr, "compattatore: standard output could not be written\n");
+            std::cerr << "compattatore: standard output could not be written" << std::endl;
             return uscita_piattaforma;
         }
         return stato;
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "compattatore: out of memory\n");
+        std::cerr << "compattatore: out of memory" << std::endl;
         return uscita_piattaforma;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "compattatore: %s\n", e.what());
+        std::cerr << "compattatore: " << e.what() << std::endl;
         return uscita_piattaforma;
     }
 }

@@ -134,7 +134,8 @@ class Form1 {
     // Shows " Errore n. " followed by `a` and ends the run (throws ErroreFatale).
     [[noreturn]] void errore(const std::string& a);
 
-    // cartella + "/" + name, without looking at how the directory ends.
+    // cartella + the system's separator ("/", "\" on Windows) + name, without looking at how
+    // the directory ends.
     static std::string unisci(const std::string& cartella, std::string_view nome);
     std::string percorso_programma(std::string_view nome) const;
     std::string percorso_uscita(std::string_view nome) const;

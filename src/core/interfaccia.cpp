@@ -1,20 +1,18 @@
 #include "core/interfaccia.h"
 
-#include <cstdio>
+#include <iostream>
 
 namespace compattatore {
 
 void InterfacciaTerminale::mostra_attesa() {
-    std::fputs("Attendere\n", stdout);
-    std::fflush(stdout);
+    std::cout << "Attendere\n" << std::flush;
 }
 
 void InterfacciaTerminale::chiudi_attesa() {}
 
 void InterfacciaTerminale::mostra_errore(const std::string& testo) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "%s\n", testo.c_str());
-    std::fflush(stderr);
+    std::cout.flush();
+    std::cerr << testo << '\n' << std::flush;
 }
 
 }  // namespace compattatore

@@ -7,6 +7,7 @@
 #include "core/codici_errore.h"
 #include "core/errori.h"
 #include "platform/file_sostitutivo.h"
+#include "platform/percorso.h"
 
 namespace compattatore {
 
@@ -45,7 +46,7 @@ void Form1::errore(const std::string& a) {
 
 std::string Form1::unisci(const std::string& cartella, std::string_view nome) {
     std::string percorso = cartella;
-    percorso += '/';
+    percorso += separatore_cartelle();
     percorso += nome;
     return percorso;
 }

@@ -8,6 +8,9 @@
 
 namespace compattatore {
 
+// The separator the system puts between a folder and a name: '/', or '\' on Windows.
+char separatore_cartelle();
+
 // Where the file's own name begins: just after the last separator, 0 when there is none.
 size_t inizio_nome(std::string_view percorso);
 

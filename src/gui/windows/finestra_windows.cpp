@@ -2,17 +2,14 @@
 // "Attendere" label and the modal box of the fatal error. Windows always has a desktop, so a
 // no-argument run always gets them; when the window cannot be made (a session without a
 // desktop) the run talks to the terminal instead.
-#include <windows.h>
-
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "core/interfaccia.h"
 #include "platform/scelta_interfaccia.h"
+#include "platform/windows/sistema_windows.h"
 
 namespace compattatore {
 
@@ -43,21 +40,6 @@ DWORD pausa_di_prova_ms() {
     const long ms = std::strtol(valore, &fine, 10);
     if (fine == valore || *fine != '\0' || ms <= 0) return 0;
     return static_cast<DWORD>(ms < 60000 ? ms : 60000);
-}
-
-// UTF-16 of the program's text: UTF-8 where it is valid UTF-8, otherwise Windows-1252 bytes.
-std::wstring testo_finestra(std::string_view testo) {
-    for (const UINT pagina : {static_cast<UINT>(CP_UTF8), 1252u}) {
-        const DWORD controlli = pagina == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-        const int n = MultiByteToWideChar(pagina, controlli, testo.data(),
-                                          static_cast<int>(testo.size()), nullptr, 0);
-        if (n <= 0 && !testo.empty()) continue;
-        std::wstring w(static_cast<size_t>(n), L'\0');
-        MultiByteToWideChar(pagina, controlli, testo.data(), static_cast<int>(testo.size()),
-                            w.data(), n);
-        return w;
-    }
-    return {};
 }
 
 LRESULT CALLBACK procedura_attesa(HWND finestra, UINT messaggio, WPARAM w, LPARAM l) {
@@ -131,11 +113,10 @@ class InterfacciaWindows : public Interfaccia {
 
     void mostra_errore(const std::string& testo) override {
         // Also on standard error, for a run started from a console or a script.
-        std::fflush(stdout);
-        std::fprintf(stderr, "%s\n", testo.c_str());
-        std::fflush(stderr);
+        std::cout.flush();
+        std::cerr << testo << '\n' << std::flush;
         // Modal, OK only, no icon; over the waiting window while it is there.
-        MessageBoxW(attesa_, testo_finestra(testo).c_str(), titolo,
+        MessageBoxW(attesa_, in_utf16(testo).c_str(), titolo,
                     MB_OK | MB_SETFOREGROUND | (attesa_ == nullptr ? MB_TASKMODAL : 0));
     }
 

@@ -23,4 +23,8 @@ std::string cartella_eseguibile() {
     }
 }
 
+std::vector<std::string> argomenti_programma(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
 }  // namespace compattatore

@@ -3,20 +3,13 @@
 // process (from a chosen directory, without root's privileges, under a file size limit).
 #pragma once
 
-#include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/types.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -30,9 +23,6 @@
 namespace prova {
 
 namespace fs = std::filesystem;
-
-// The user and group a child takes when it gives up root.
-constexpr uid_t nessuno = 65534;
 
 // The whole file; empty when it cannot be read.
 inline std::string leggi(const fs::path& p) {
@@ -63,11 +53,20 @@ struct CartellaTemporanea {
     fs::path percorso;
 
     explicit CartellaTemporanea(const std::string& prefisso = "prova") {
-        std::string modello = (fs::temp_directory_path() / (prefisso + "-XXXXXX")).string();
-        if (::mkdtemp(modello.data()) == nullptr) {
-            throw std::system_error(errno, std::generic_category(), "mkdtemp " + modello);
+        static std::mt19937_64 caso{std::random_device{}()};
+        const fs::path dove = fs::temp_directory_path();
+        for (int tentativo = 0;; ++tentativo) {
+            const fs::path p = dove / (prefisso + "-" + std::to_string(caso() % 1000000000));
+            std::error_code ec;
+            if (fs::create_directory(p, ec)) {
+                fs::permissions(p, fs::perms::owner_all, fs::perm_options::replace, ec);
+                percorso = p;
+                return;
+            }
+            if (ec || tentativo == 100) {
+                throw std::system_error(ec, "cannot create a directory in " + dove.string());
+            }
         }
-        percorso = modello;
     }
     ~CartellaTemporanea() {
         std::error_code ignorato;
@@ -94,16 +93,12 @@ struct FormProva {
     }
 };
 
-// As root, gives root up for good: no supplementary groups, then the group and user
-// `nessuno`. Without root there is nothing to give up. False when a step failed.
-inline bool lascia_privilegi() {
-    if (::geteuid() != 0) return true;
-    return ::setgroups(0, nullptr) == 0 && ::setgid(nessuno) == 0 && ::setuid(nessuno) == 0;
-}
+// The program's own file name: "compattatore", "compattatore.exe" on Windows.
+inline const std::string nome_programma = fs::path(COMPATTATORE_EXE).filename().string();
 
 // A copy of the program inside `cartella`, where the no-argument run writes its files.
 inline std::string copia_programma(const fs::path& cartella) {
-    const fs::path copia = cartella / "compattatore";
+    const fs::path copia = cartella / nome_programma;
     fs::copy_file(COMPATTATORE_EXE, copia);
     fs::permissions(copia, static_cast<fs::perms>(0755));
     return copia.string();
@@ -111,10 +106,10 @@ inline std::string copia_programma(const fs::path& cartella) {
 
 // How the child that runs the program is set up.
 struct Avvio {
-    fs::path cartella = {};                  // the working directory; empty: this one
-    bool senza_privilegi = false;            // as root, run as `nessuno`
-    rlim_t dimensione_file = RLIM_INFINITY;  // the largest file it may write
-    fs::path ingresso = {};                  // the file on standard input; empty: nothing
+    fs::path cartella = {};        // the working directory; empty: this one
+    bool senza_privilegi = false;  // as root, run as `nessuno` (POSIX only)
+    uint64_t dimensione_file = 0;  // the largest file it may write, 0 for no limit (POSIX only)
+    fs::path ingresso = {};        // the file on standard input; empty: nothing
 };
 
 struct Esito {
@@ -125,49 +120,25 @@ struct Esito {
 
 // Runs `argomenti` (the program's path first) in a child with no display, so that even the
 // no-argument run stays on the terminal; standard input is empty unless a file is given,
-// standard output and standard error are collected.
-inline Esito esegui(const std::vector<std::string>& argomenti, const Avvio& avvio = {}) {
-    const CartellaTemporanea raccolta("esito");
-    const std::string file_uscita = raccolta / "stdout";
-    const std::string file_errori = raccolta / "stderr";
-    const pid_t figlio = ::fork();
-    if (figlio < 0) throw std::system_error(errno, std::generic_category(), "fork");
-    if (figlio == 0) {
-        const int out = ::open(file_uscita.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(file_errori.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int in =
-            ::open(avvio.ingresso.empty() ? "/dev/null" : avvio.ingresso.c_str(), O_RDONLY);
-        if (out < 0 || err < 0 || in < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
-            ::dup2(in, 0) < 0) {
-            ::_exit(120);
-        }
-        if (!avvio.cartella.empty() && ::chdir(avvio.cartella.c_str()) != 0) ::_exit(124);
-        ::unsetenv("DISPLAY");
-        ::unsetenv("WAYLAND_DISPLAY");
-        if (avvio.dimensione_file != RLIM_INFINITY) {
-            // Ignored, SIGXFSZ turns the write past the limit into an EFBIG failure.
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit r{avvio.dimensione_file, avvio.dimensione_file};
-            if (::setrlimit(RLIMIT_FSIZE, &r) != 0) ::_exit(121);
-        }
-        if (avvio.senza_privilegi && !lascia_privilegi()) ::_exit(122);
-        std::vector<char*> argv;
-        for (const auto& a : argomenti) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(123);
-    }
-    int stato = 0;
-    while (::waitpid(figlio, &stato, 0) < 0) {
-        if (errno != EINTR) throw std::system_error(errno, std::generic_category(), "waitpid");
-    }
-    Esito e;
-    e.stato = WIFEXITED(stato) ? WEXITSTATUS(stato) : 128 + WTERMSIG(stato);
-    e.uscita = leggi(file_uscita);
-    e.errori = leggi(file_errori);
-    EXPECT_LT(e.stato, 120) << "the child could not be prepared, the program not started, or a "
-                               "signal ended it";
-    return e;
-}
+// standard output and standard error are collected (tests/platform/<system>/sistema_prova.cpp).
+Esito esegui(const std::vector<std::string>& argomenti, const Avvio& avvio = {});
+
+// As root, gives root up for good: no supplementary groups, then the group and user
+// `nessuno` (65534). Without root there is nothing to give up. False when a step failed.
+// POSIX only.
+bool lascia_privilegi();
+
+// The system's own words for the failures that tests bring about.
+enum class Motivo {
+    manca,           // no file of that name
+    cartella,        // a folder opened as a file
+    non_regolare,    // a device where only a regular file will do
+    cartella_piena,  // a folder with files in it deleted
+    non_cartella     // a file where a folder should be
+};
+std::string motivo_atteso(Motivo m);
+
+// The system's null device: it reads as empty and is not a regular file.
+extern const std::string dispositivo_nullo;
 
 }  // namespace prova

@@ -33,7 +33,7 @@ class Esecuzione : public ::testing::Test {
 
     // Started from another directory, on a terminal (no display).
     Esito avvia() {
-        return prova::esegui({(programma() / "compattatore").string()},
+        return prova::esegui({(programma() / prova::nome_programma).string()},
                              {.cartella = radice_ / "altrove"});
     }
 
@@ -42,7 +42,7 @@ class Esecuzione : public ::testing::Test {
         std::map<std::string, std::string> r;
         for (const auto& e : fs::directory_iterator(programma())) {
             const std::string nome = e.path().filename().string();
-            if (nome != "compattatore") r[nome] = leggi(e.path());
+            if (nome != prova::nome_programma) r[nome] = leggi(e.path());
         }
         return r;
     }

@@ -15,6 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using prova::CartellaTemporanea;
+using prova::Motivo;
+using prova::motivo_atteso;
 
 TEST(LeggiFile, ReadsEveryByteAcrossManyPieces) {
     CartellaTemporanea dir;
@@ -35,12 +37,16 @@ TEST(LeggiFile, FailureNamesTheFileAndTheSystemsReason) {
         Accetta accetta;
         std::string messaggio;
     } casi[] = {
-        {manca, Accetta::solo_regolare, "cannot read " + manca + ": No such file or directory"},
-        {manca, Accetta::ogni_file, "cannot read " + manca + ": No such file or directory"},
+        {manca, Accetta::solo_regolare,
+         "cannot read " + manca + ": " + motivo_atteso(Motivo::manca)},
+        {manca, Accetta::ogni_file, "cannot read " + manca + ": " + motivo_atteso(Motivo::manca)},
         // A folder is refused at the opening, or fails at the first read.
-        {cartella, Accetta::solo_regolare, "cannot read " + cartella + ": Is a directory"},
-        {cartella, Accetta::ogni_file, "cannot read " + cartella + ": Is a directory"},
-        {"/dev/null", Accetta::solo_regolare, "cannot read /dev/null: Invalid argument"},
+        {cartella, Accetta::solo_regolare,
+         "cannot read " + cartella + ": " + motivo_atteso(Motivo::cartella)},
+        {cartella, Accetta::ogni_file,
+         "cannot read " + cartella + ": " + motivo_atteso(Motivo::cartella)},
+        {prova::dispositivo_nullo, Accetta::solo_regolare,
+         "cannot read " + prova::dispositivo_nullo + ": " + motivo_atteso(Motivo::non_regolare)},
     };
     for (const auto& c : casi) {
         try {
@@ -50,7 +56,7 @@ TEST(LeggiFile, FailureNamesTheFileAndTheSystemsReason) {
             EXPECT_EQ(e.what(), c.messaggio);
         }
     }
-    EXPECT_EQ(leggi_file("/dev/null", Accetta::ogni_file), "");
+    EXPECT_EQ(leggi_file(prova::dispositivo_nullo, Accetta::ogni_file), "");
 }
 
 TEST(FileInLettura, TellsTheSizeAndReadsInPieces) {
@@ -69,7 +75,7 @@ TEST(FileInLettura, TellsTheSizeAndReadsInPieces) {
     f.chiudi();
     EXPECT_FALSE(f.aperto());
     EXPECT_FALSE(f.apri((dir.percorso / "manca").string(), motivo));
-    EXPECT_EQ(motivo, "No such file or directory");
+    EXPECT_EQ(motivo, motivo_atteso(Motivo::manca));
     EXPECT_FALSE(f.aperto());
 }
 
@@ -93,7 +99,7 @@ TEST(CancellaFile, NothingThereIsNoFailure) {
     EXPECT_TRUE(cancella_file(a.string(), motivo));
     fs::create_directories(dir.percorso / "piena" / "dentro");
     EXPECT_FALSE(cancella_file((dir.percorso / "piena").string(), motivo));
-    EXPECT_EQ(motivo, "Directory not empty");
+    EXPECT_EQ(motivo, motivo_atteso(Motivo::cartella_piena));
 }
 
 TEST(CreaCartelle, CreatesEveryMissingFolderAndSaysWhyNot) {
@@ -104,7 +110,7 @@ TEST(CreaCartelle, CreatesEveryMissingFolderAndSaysWhyNot) {
     EXPECT_TRUE(crea_cartelle((dir.percorso / "a").string(), motivo));
     prova::scrivi(dir.percorso / "f", "x");
     EXPECT_FALSE(crea_cartelle((dir.percorso / "f" / "g").string(), motivo));
-    EXPECT_EQ(motivo, "Not a directory");
+    EXPECT_EQ(motivo, motivo_atteso(Motivo::non_cartella));
 }
 
 TEST(Percorso, SplitsAtTheLastSeparator) {

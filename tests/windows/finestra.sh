@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The Windows program under Wine on a desktop (a private Xvfb): the no-argument run shows the
+# waiting window, 280 x 179 with "Attendere" drawn inside the label's box, painted before the
+# work starts and removed at the end, and writes the same files as the run on a terminal. The
+# fatal error is a modal box with the exact text and one OK button; the program waits for it
+# and ends with status 3 once OK is pressed.
+# Usage: finestra.sh COMPATTATORE.EXE PROVA_ERRORE.EXE LEGGI_BOX.EXE
+source "$(dirname "$0")/../wine_comune.sh"
+exe=$(realpath "$1")
+prova=$(realpath "$2")
+leggi_box=$(realpath "$3")
+richiedi Xvfb xdotool xwd convert sha256sum
+avvia_xvfb
+sul_desktop() {
+    env DISPLAY="$display" "$wine_sh" "$@"
+}
+
+# The terminal's run, for the files.
+terminale=$(cartella terminale)
+cp "$exe" "$terminale/compattatore.exe"
+(cd "$terminale" && wine ./compattatore.exe >"$lavoro/terminale.out" 2>&1) ||
+    fallisci "terminal run: $(cat "$lavoro/terminale.out")"
+
+# On the desktop: the window is held, already painted, for a few seconds before the work.
+desktop=$(cartella desktop)
+cp "$exe" "$desktop/compattatore.exe"
+(cd "$desktop" && COMPATTATORE_TEST_ATTESA_MS=8000 sul_desktop ./compattatore.exe \
+    >"$lavoro/desktop.out" 2>"$lavoro/desktop.err") &
+pid_programma=$!
+mostrata() {
+    kill -0 "$pid_programma" 2>/dev/null ||
+        fallisci "the program ended before showing a window:" "$(cat "$lavoro/desktop.err")"
+    [ -n "$(finestre)" ]
+}
+aspetta 60 mostrata || fallisci "no window appeared"
+ids=($(finestre))
+[ "${#ids[@]}" = 1 ] || fallisci "${#ids[@]} windows instead of one"
+finestra=${ids[0]}
+[ "$(misura "$finestra")" = 280x179 ] || fallisci "window is $(misura "$finestra"), not 280x179"
+# The label's box is 177 x 53 at 64,64; the text starts at its top left corner, 24 points
+# (32 pixels) bold: its capitals and the d are well over 20 pixels tall.
+dipinta() {
+    fotografa "$finestra" "$lavoro/attesa.xwd" || return 1
+    read -r w h x y <<<"$(riquadro_scuro "$lavoro/attesa.xwd" | tr -d +)"
+    [ "${h:-0}" -ge 20 ] && [ "${w:-0}" -ge 100 ]
+}
+aspetta 30 dipinta
+kill -0 "$pid_programma" 2>/dev/null || fallisci "the screenshot came too late"
+echo "text: ${w}x${h} at $x,$y"
+[ "${h:-0}" -ge 20 ] && [ "${w:-0}" -ge 100 ] || fallisci "no label text of 24 points (${w}x${h})"
+[ "$x" -ge 64 ] && [ "$x" -le 68 ] && [ "$y" -ge 64 ] && [ $((y + h)) -le 117 ] &&
+    [ $((x + w)) -le 276 ] || fallisci "the text ${w}x${h}+$x+$y is not where the label is"
+aspetta_fine "$pid_programma" 120
+[ "$stato" = 0 ] || fallisci "desktop: status $stato: $(cat "$lavoro/desktop.err")"
+[ -z "$(finestre)" ] || fallisci "the window is still there after the run"
+[ ! -s "$lavoro/desktop.out" ] || fallisci "desktop: wrote to standard output"
+impronte "$terminale" | cmp -s - <(impronte "$desktop") || fallisci "desktop: other files"
+echo "waiting window: 280x179, Attendere in the label, the same files"
+
+# The fatal box: its text and its one button as the system has them, still waiting after a
+# while; Return presses OK and the program ends with status 3.
+sul_desktop "$prova" >"$lavoro/box.out" 2>"$lavoro/box.err" &
+pid_programma=$!
+letto=$(sul_desktop "$leggi_box" | tr -d '\r') || fallisci "the box was not found: $(cat "$lavoro/box.err")"
+[ "$letto" = $' Errore n. 1250\nOK' ] || fallisci "the box shows '$letto'"
+box=""
+trova_box() {
+    local id m
+    for id in $(finestre); do
+        m=$(misura "$id")
+        [[ "$m" =~ ^[0-9]+x[0-9]+$ ]] && [ "$m" != 280x179 ] && box=$id
+    done
+    [ -n "$box" ]
+}
+aspetta 30 trova_box || fallisci "the box is not on the display"
+sleep 0.5
+kill -0 "$pid_programma" 2>/dev/null || fallisci "the program did not wait for the box"
+x xdotool windowfocus --sync "$box" key Return || fallisci "xdotool failed"
+aspetta_fine "$pid_programma" 30
+[ "$stato" = 3 ] || fallisci "box: status $stato instead of 3"
+printf ' Errore n. 1250\n' | cmp -s - "$lavoro/box.err" || fallisci "box: standard error '$(cat "$lavoro/box.err")'"
+[ -z "$(finestre)" ] || fallisci "a window is left after the box"
+echo "fatal box: ' Errore n. 1250' and OK; status 3 once pressed"
+echo "ok"

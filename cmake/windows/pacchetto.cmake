@@ -1,7 +1,8 @@
 # Installing on Windows and the two Windows packages: `cpack -G ZIP` (a portable folder) and
 # `cpack -G NSIS` (an installer for the person who runs it, cmake/windows/NSIS.template.in).
-# Everything goes into one flat folder: the program writes its files beside itself.
-install(TARGETS compattatore RUNTIME DESTINATION .)
+# Everything goes into one flat folder: the program writes its files beside itself. Both
+# programs go: compattatore.exe for Explorer, compattatore.com for a console.
+install(TARGETS compattatore compattatore_console RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
 foreach(licenza LICENSE LICENSE.txt COPYING)
   if(EXISTS ${PROJECT_SOURCE_DIR}/${licenza})

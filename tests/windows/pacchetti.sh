@@ -4,7 +4,7 @@
 # the installed program's no-argument run writes its six files beside it, and the
 # uninstaller removes all it installed (the Start-menu entry and the uninstall entry too) and
 # leaves the files the run wrote.
-# Usage: pacchetti.sh BUILD_DIR COMPATTATORE.EXE
+# Usage: pacchetti.sh BUILD_DIR COMPATTATORE.EXE (with compattatore.com beside it)
 source "$(dirname "$0")/../wine_comune.sh"
 build=$(realpath "$1")
 exe=$(realpath "$2")
@@ -16,13 +16,20 @@ estranee=$(grep -v -x -E 'kernel32|user32|gdi32|shell32|advapi32|msvcrt|ntdll|ol
     <<<"$(sed 's/\.dll$//' <<<"$dll")" || true)
 [ -z "$estranee" ] || fallisci "the program needs DLLs that Windows lacks: $estranee"
 echo "DLLs: $(tr '\n' ' ' <<<"$dll")"
+# Explorer starts the desktop program, a console the console one.
+sottosistema() {
+    x86_64-w64-mingw32-objdump -p "$1" | awk '$1 == "Subsystem" {print $2}'
+}
+[ "$(sottosistema "$exe")" = 00000002 ] || fallisci "compattatore.exe is not a desktop program"
+[ "$(sottosistema "${exe%.exe}.com")" = 00000003 ] || fallisci "compattatore.com is not a console program"
 
 (cd "$build" && cpack -G "ZIP;NSIS" -B "$lavoro/pacchetti" >"$lavoro/cpack.log" 2>&1) ||
     fallisci "cpack failed: $(tail -20 "$lavoro/cpack.log")"
 zip=$(ls "$lavoro"/pacchetti/compattatore-*-windows-x64.zip)
 installatore=$(ls "$lavoro"/pacchetti/compattatore-*-windows-x64.exe)
 contenuto=$(python3 -c 'import sys, zipfile; print("\n".join(sorted(n.split("/", 1)[1] for n in zipfile.ZipFile(sys.argv[1]).namelist())))' "$zip")
-[ "$contenuto" = $'LICENSE\nREADME.md\ncompattatore.exe' ] || fallisci "the zip holds: $contenuto"
+[ "$contenuto" = $'LICENSE\nREADME.md\ncompattatore.com\ncompattatore.exe' ] ||
+    fallisci "the zip holds: $contenuto"
 echo "zip: $(tr '\n' ' ' <<<"$contenuto")"
 
 # The reference: what the build's program writes.
@@ -47,7 +54,7 @@ rm -rf "$installata"
 
 wine "$installatore" /S || fallisci "the installer failed"
 installati=$(ls -A "$installata" | LC_ALL=C sort | tr '\n' ' ')
-[ "$installati" = "LICENSE README.md Uninstall.exe compattatore.exe " ] ||
+[ "$installati" = "LICENSE README.md Uninstall.exe compattatore.com compattatore.exe " ] ||
     fallisci "installed: $installati"
 [ -f "$collegamento" ] || fallisci "no Start-menu entry at $collegamento"
 wine reg query "$chiave" >"$lavoro/chiave" 2>&1 || fallisci "no uninstall entry: $(cat "$lavoro/chiave")"

@@ -98,8 +98,10 @@ void prepara_terminale() {
                          reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stderr))));
         }
     }
-    // Bytes as written: the C run-time would otherwise put a carriage return before each
-    // line feed, and the files and pipes would differ from those of other systems.
+    // Bytes as they are: the C run-time would otherwise put a carriage return before each line
+    // feed written and take one away from each read, and files and pipes would differ from
+    // those of other systems.
+    _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 

@@ -355,7 +355,9 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     constexpr const char* sorgenti_lette =
         "A source that is valid UTF-8, or UTF-16 with a byte-order mark, is converted to\n"
         "Windows-1252 (a character with no Windows-1252 form is an error); any other is read\n"
-        "as Windows-1252.\n"
+        "as Windows-1252. What the reader passes over although it looks meant (a keyword\n"
+        "that names no record, fields beyond a record's, a station name cut at a comma, a\n"
+        "train file without [generale]) is a warning: FILE:LINE:COL: warning: TEXT.\n"
         "NUMBER is what stands between NAME_ and -.txt in the name of TRAIN_FILE; a train\n"
         "file whose name does not begin with NAME_ gives what follows its last '_'.";
 

@@ -103,6 +103,8 @@ std::span<const TipoRecord> tipi_record(Sezione sezione) {
 void Lettore::apri(const std::string& percorso, const std::optional<std::string>& testo) {
     file_ = percorso;
     riga_ = colonna_ = 0;
+    ultimo_record_ = {};
+    riga_avvisata_ = 0;
     if (testo) {
         campi_.emplace(std::string_view(*testo));
     } else {
@@ -178,6 +180,7 @@ void Lettore::leggi_chiave() {
     for (char& c : chiave_) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
+    controlla_oltre_il_record();
 }
 
 bool Lettore::ha_trattino() const {
@@ -186,19 +189,29 @@ bool Lettore::ha_trattino() const {
 
 bool Lettore::riconosce(const TipoRecord& tipo) const {
     if (tipo.solo_con_tracciato && f_.calcola_tracciato == 0) return false;
+    return chiave_di(tipo);
+}
+
+bool Lettore::chiave_di(const TipoRecord& tipo) const {
     const std::string_view chiave = tipo.maiuscole ? f_.campo_letto : chiave_;
     return contiene(chiave, tipo.frammento_1) &&
            (tipo.frammento_2.empty() || contiene(chiave, tipo.frammento_2));
 }
 
 Esito Lettore::offri(Sezione sezione) {
+    sezione_ = sezione;
     riconosciuti_ = 0;
     for (const TipoRecord& tipo : tipi_record(sezione)) {
         if (!riconosce(tipo)) continue;
-        ++riconosciuti_;
+        if (riconosciuti_++ == 0) ultimo_record_ = {riga_, "", 0, false};
+        ultimo_record_.nomi += (ultimo_record_.nomi.empty() ? "'" : " and '");
+        ultimo_record_.nomi += std::string(tipo.nome) + "'";
+        ultimo_record_.campi += tipo.campi.size();
+        ultimo_record_.stazione = tipo.leggi == &Lettore::stazione;
         const Esito e = (this->*tipo.leggi)();
         if (e != Esito::avanti) return e;
     }
+    if (riconosciuti_ == 0) controlla_sconosciuta(sezione);
     return Esito::avanti;
 }
 

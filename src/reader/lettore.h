@@ -158,6 +158,8 @@ class Lettore {
     // reads its fields. `riconosciuti_` then tells how many did.
     Esito offri(Sezione sezione);
     bool riconosce(const TipoRecord& tipo) const;
+    // Whether the keyword passes the kind's test, whether or not the kind is read now.
+    bool chiave_di(const TipoRecord& tipo) const;
 
     int32_t leggi_32() { return campi_->leggi<int32_t>(); }
     int16_t leggi_16() { return campi_->leggi<int16_t>(); }
@@ -169,6 +171,24 @@ class Lettore {
     // `fino`. With `fino_all_ultima` the fill stops once the index reaches ultima_cella.
     void riempi(Riempimento& r, uint8_t cella::*campo, int64_t fino, uint8_t (*in_cella)(int64_t),
                 bool fino_all_ultima = false);
+
+    // ---- warnings (avvisi.cpp) ----------------------------------------------------------
+    // What the reader passes over although an author most likely meant it, reported through
+    // Form1::avvisa; the reading itself is never changed. A line warned about once is passed
+    // over quietly for the rest of it.
+    //
+    // After a keyword is read: a field on the line of the record before it lies beyond that
+    // record's fields (for a station, its name was cut at a comma).
+    void controlla_oltre_il_record();
+    // After a keyword has been offered to the record kinds: one that none took, that is no
+    // written section header and no dash comment.
+    void controlla_sconosciuta(Sezione sezione);
+    // Whether some record kind of the section being read would take the keyword.
+    bool preso_da_un_record() const;
+    void avvisa(std::string_view tipo, std::string testo, bool con_posto = true);
+    // A signal or a slowdown's start that the record just read put in `cella` (whose code is
+    // then `codice`): the marker pass names the record when it cannot place a mark for it.
+    void ricorda_origine(std::string_view record, int32_t posizione, int64_t cella, uint8_t codice);
 
     // ---- the track plan (cammina.cpp) -------------------------------------------------
     // Points k_ to `ultimo` of the track plan, each from the two before it: straight on, or
@@ -192,6 +212,20 @@ class Lettore {
     int32_t colonna_ = 0;
     std::optional<std::pair<int32_t, int32_t>> primo_progressivo_errato_;
     int riconosciuti_ = 0;  // record kinds that took the last keyword offered
+
+    // The last record read: the line of its keyword (0 before the first of a file), the
+    // names of the kinds that took it and how many fields they read, and whether it was a
+    // station.
+    struct RecordLetto {
+        int32_t riga = 0;
+        std::string nomi;
+        size_t campi = 0;
+        bool stazione = false;
+    };
+    RecordLetto ultimo_record_;
+    Sezione sezione_ = Sezione::generale;  // the part of the file being read
+    int32_t riga_avvisata_ = 0;            // the line of the last warning
+    std::string nome_stazione_;            // the name the last station record read
 
     int32_t contatore_stazioni_ = voce_prima_stazione;
     int32_t contatore_cartelli_ = voce_primo_cartello;

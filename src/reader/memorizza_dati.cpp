@@ -106,9 +106,15 @@ void Lettore::prepara_corpo_linea() {
 
 Esito Lettore::leggi_treno() {
     apri(treno_, f_.testo_treno);
-    while (!fine()) {
+    bool generale = false;
+    while (!fine() && !generale) {
         leggi_chiave();
-        if (contiene(chiave_, "[generale]")) break;
+        generale = contiene(chiave_, "[generale]");
+    }
+    // A train file saved in an encoding the reader does not know looks like this too.
+    if (!generale) {
+        avvisa("no-generale", "no field holds '[generale]', so nothing of the train file is read",
+               false);
     }
     if (leggi_corpo(Sezione::treno) == Esito::esci) return Esito::esci;
     chiudi_e_cancella();

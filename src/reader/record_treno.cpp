@@ -59,6 +59,7 @@ Esito Lettore::segnale() {
     for (int32_t& x : v) x = leggi_32();
     if (oltre(posizione, 100)) return oltre_le_celle(posizione);
     f_.memo_segnale(posizione, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]);
+    ricorda_origine("segnale", posizione, cella_punto(posizione), 1);  // code 1: a signal
     if (f_.codice_errore > 0) return esci(f_.codice_errore, posizione);
     return Esito::avanti;
 }
@@ -72,6 +73,7 @@ Esito Lettore::rallentamento() {
     int32_t d_v = leggi_32();
     if (oltre(inizio, 100)) return oltre_le_celle(inizio);
     f_.memo_rallentamento(inizio, v, l, f_tt, f_ta, d_v);
+    ricorda_origine("rallentamento", inizio, cella_punto(inizio), 3);  // 3: its start
     if (f_.codice_errore > 0) return esci(f_.codice_errore, inizio);
     return Esito::avanti;
 }
@@ -142,6 +144,7 @@ void Lettore::leggi_campi_stazione(voce_treno& e) {
     const int64_t secondi = leggi_32();
     std::string nome;
     leggi_testo(nome);
+    nome_stazione_ = nome;
     e.orario = in_32((ore * 60 + minuti) * 60 + secondi);
     e.testo = std::move(nome);
 }

@@ -467,9 +467,19 @@ TEST_F(Comandi, PassRecordIsAWarningAndKeptApartFromTheReader) {
     const auto r = compila(d);
     EXPECT_EQ(stato, 0) << messaggi;
     EXPECT_EQ(r.at("reader"), nlohmann::json::parse(R"({"code": 0, "position": 0})"));
-    EXPECT_EQ(r.at("marks"), nlohmann::json::parse(R"([{"code": 12, "position": 22800}])"));
     EXPECT_EQ(r.at("final"), nlohmann::json::parse(R"({"code": 12, "position": 22800})"));
-    EXPECT_NE(messaggi.find("warning 12"), std::string::npos) << messaggi;
+    // The record names the slowdown it was placing marks for, where its keyword stands.
+    const int riga = riga_di(leggi(d / treno), "rallentamento,   22750,");
+    auto atteso = nlohmann::json::parse(R"([{"code": 12, "position": 22800,
+        "source": {"record": "rallentamento", "position": 22750, "column": 1}}])");
+    atteso[0]["source"]["file"] = (d / treno).string();
+    atteso[0]["source"]["line"] = riga;
+    EXPECT_EQ(r.at("marks"), atteso);
+    EXPECT_NE(messaggi.find("compattatore:" + (d / treno).string() + ":" + std::to_string(riga) +
+                            ":1: warning 12: no free cell for a mark ahead of a slowdown "
+                            "(position 22800 m; for the rallentamento at 22750 m)\n"),
+              std::string::npos)
+        << messaggi;
 }
 
 // Boards on the three cells of each of the three windows before the slowdown at 22750 m:
@@ -486,12 +496,85 @@ TEST_F(Comandi, IdenticalPassRecordsArePrintedOnceAndAllKeptInTheReport) {
     sostituisci(d / linea, "[fine]", finestre_occupate);
     const auto r = compila(d);
     EXPECT_EQ(stato, 0) << messaggi;
-    const auto uno = nlohmann::json::parse(R"({"code": 12, "position": 22800})");
-    EXPECT_EQ(r.at("marks"), nlohmann::json::array({uno, uno, uno}));
+    ASSERT_EQ(r.at("marks").size(), 3u);
+    for (const auto& voce : r.at("marks")) {
+        EXPECT_EQ(voce, r.at("marks")[0]);
+        EXPECT_EQ(voce.at("position"), 22800);
+    }
     const auto riga = messaggi.find("warning 12");
     ASSERT_NE(riga, std::string::npos) << messaggi;
     EXPECT_EQ(messaggi.find("warning 12", riga + 1), std::string::npos) << messaggi;
     EXPECT_NE(messaggi.find("\ncompattatore: 1 warning\n"), std::string::npos) << messaggi;
+}
+
+TEST_F(Comandi, LinesTheReaderPassesOverAreWarningsThatChangeNoOutput) {
+    // Each change of the built-in sources, where its warning stands, and a change that gives
+    // the same output without any warning.
+    struct Caso {
+        const char* nome;
+        const std::string* file;
+        std::string vecchio, nuovo;
+        const char* tipo;
+        std::string riga_di;  // the line that holds the warning, as it starts
+        int colonna;          // 0: a warning about the whole file
+        std::string testo;
+        // The same output with no warning: `da_togliere` in the built-in file becomes
+        // `messo` (with both empty, the file holds only "[generale]").
+        std::string da_togliere, messo;
+    };
+    const Caso casi[] = {
+        {"parola_errata", &treno, "segnale,   12800,", "segnle,   12800,", "unknown-keyword",
+         "segnle,   12800,", 1, "'segnle' is not a record keyword; the line is ignored",
+         "segnale,   12800,   2, 4, 0,  0, 0,    0,  0,0,0, 0\r\n", ""},
+        {"campo_in_piu", &treno, "velocita,     900,   135", "velocita,     900,   135, 7",
+         "extra-fields", "velocita,     900,", 27,
+         "'7' follows the 2 fields of 'velocita' and is ignored with the rest of the line",
+         "velocita,     900,   135", "velocita,     900,   135"},
+        {"virgola_nel_nome", &treno, "VERBANIA  PALLANZA", "VERBANIA, PALLANZA", "station-name-cut",
+         "stazione,   29900,", 83,
+         "the station name 'VERBANIA' ends at a comma; 'PALLANZA' after it is not part of the "
+         "name and is ignored with the rest of the line",
+         "VERBANIA  PALLANZA", "VERBANIA"},
+        {"senza_generale", &treno, "[generale]", "[general]", "no-generale", "", 0,
+         "no field holds '[generale]', so nothing of the train file is read", "", ""},
+        {"maiuscola", &linea, "progressiva chilometrica uno", "Progressiva chilometrica uno",
+         "unknown-keyword", "Progressiva chilometrica uno", 1,
+         "'Progressiva chilometrica uno' is not a record keyword; the line is ignored",
+         "progressiva chilometrica uno,    0,    56000,    1\r\n", ""},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.nome);
+        const auto d = sorgenti(std::string(c.nome) + "_avviso");
+        sostituisci(d / *c.file, c.vecchio, c.nuovo);
+        const auto e = sorgenti(std::string(c.nome) + "_equivalente");
+        if (c.da_togliere.empty()) {
+            scrivi(e / *c.file, "[generale]\r\n[fine]\r\n");
+        } else {
+            sostituisci(e / *c.file, c.da_togliere, c.messo);
+        }
+
+        const auto r = compila(d);
+        ASSERT_EQ(stato, 0) << messaggi;
+        const std::string file = (d / *c.file).string();
+        const int riga = c.colonna > 0 ? riga_di(leggi(d / *c.file), c.riga_di) : 0;
+        const std::string posto =
+            c.colonna > 0 ? std::to_string(riga) + ":" + std::to_string(c.colonna) + ":" : "";
+        EXPECT_EQ(messaggi, "compattatore:" + file + ":" + posto + " warning: " + c.testo +
+                                "\ncompattatore: 1 warning\n");
+        auto atteso = nlohmann::json::array({{{"kind", c.tipo}, {"file", file}}});
+        atteso[0]["line"] = c.colonna > 0 ? nlohmann::json(riga) : nlohmann::json(nullptr);
+        atteso[0]["column"] = c.colonna > 0 ? nlohmann::json(c.colonna) : nlohmann::json(nullptr);
+        atteso[0]["text"] = c.testo;
+        EXPECT_EQ(r.at("warnings"), atteso);
+
+        compila(e);
+        ASSERT_EQ(stato, 0) << messaggi;
+        EXPECT_EQ(messaggi, "");
+        for (const auto& nome : binari) {
+            SCOPED_TRACE(nome);
+            EXPECT_TRUE(leggi(d / nome) == leggi(e / nome));
+        }
+    }
 }
 
 TEST_F(Comandi, QuietSilencesWarningsAndStrictMakesThemFail) {

@@ -188,7 +188,16 @@ TEST_F(Compattatore, PassRecordDoesNotHideAReaderError) {
                        "segnale, 1750, 2, 4, 0, 0, 0, 0, 0,0,0, 0\r\n"
                        "rallentamento, 2000, 150, 200, 0, 0, 0\r\n"));
     EXPECT_EQ(f.resoconto.lettore.codice, 2);
-    EXPECT_EQ(f.resoconto.registrazioni, (std::vector<Registrazione>{{12, 41 * 50}}));
+    ASSERT_EQ(f.resoconto.registrazioni.size(), 1u);
+    const Registrazione& r = f.resoconto.registrazioni[0];
+    EXPECT_EQ(r.codice, 12);
+    EXPECT_EQ(r.posizione, 41 * 50);
+    // The slowdown the marks were for, on line 5 of the train file.
+    ASSERT_TRUE(r.origine);
+    EXPECT_EQ(r.origine->record, "rallentamento");
+    EXPECT_EQ(r.origine->posizione, 2000);
+    EXPECT_EQ(r.origine->riga, 5);
+    EXPECT_EQ(r.origine->colonna, 1);
     EXPECT_EQ(f.codice_errore, 12);
     EXPECT_EQ(f.resoconto.stato, 1);
     const std::string m = messaggi.str();

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
+  g++ clang clang-tidy libclang-rt-14-dev cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libfltk1.3-dev
   help2man xvfb xauth xfonts-base fonts-dejavu-core xdotool x11-apps imagemagick libxml2-utils
   python3 dpkg-dev time bash-completion lintian

@@ -6,7 +6,7 @@ namespace compattatore {
 
 namespace {
 
-constexpr size_t dimensione_blocco = 64 * 1024;
+constexpr size_t dimensione_blocco = size_t{64} * 1024;
 // Any integer token at or above this magnitude fits no field; digits after it are not added.
 constexpr uint64_t tetto_intero = 100000000000000000ULL;  // 10^17
 

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -272,7 +273,8 @@ double disegna_mappa(Disegno& d, const Tracciato& t, const std::vector<Oggetto>&
     for (int32_t p = 0; p < ultimo; p += static_cast<int32_t>(metri_per_cella)) punti.push_back(p);
     punti.push_back(ultimo);
 
-    double min_x = INFINITY, max_x = -INFINITY, min_y = INFINITY, max_y = -INFINITY;
+    constexpr double infinito = std::numeric_limits<double>::infinity();
+    double min_x = infinito, max_x = -infinito, min_y = infinito, max_y = -infinito;
     for (int32_t p : punti) {
         if (!valido(p)) continue;
         min_x = std::min(min_x, t.valore(p, 1));

@@ -32,8 +32,8 @@ class PassoMarcatori {
   public:
     explicit PassoMarcatori(Form1& f)
         : f_(f),
-          ultima_(std::min<int64_t>(f.ultima_cella,
-                                    static_cast<int64_t>(f.celle_percorso.size()) - 1)) {}
+          ultima_(static_cast<int32_t>(std::min<int64_t>(
+              f.ultima_cella, static_cast<int64_t>(f.celle_percorso.size()) - 1))) {}
 
     void esegui() {
         const int32_t ultima_da_esaminare = ultima_ - 2;

@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libfltk1.3-dev
   help2man xvfb xauth xfonts-base fonts-dejavu-core xdotool x11-apps imagemagick libxml2-utils
   python3 dpkg-dev time bash-completion lintian
+  # The view's browser test: headless Chromium.
+  chromium
   # The Windows build: the cross compiler, GoogleTest's sources, Wine to run it, NSIS to package it.
   g++-mingw-w64-x86-64-posix googletest wine64 wine nsis
 )

@@ -431,6 +431,20 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
                   "(default: SIM_FILE with .svg)")
         ->type_name("SVG");
 
+    std::string file_sim_vista;
+    std::string file_html;
+    auto* v = app.add_subcommand("view", "Write a compiled scenario as an interactive page");
+    v->footer(
+        "Writes one HTML file that any browser opens, with no connection: the route, the\n"
+        "profiles along it, every item as a layer, the timetable, and each cell's values.\n"
+        "NAME_NUMBER.dat and NAME_linea.dat must lie beside SIM_FILE; without the track plan\n"
+        "the page shows the profiles only.");
+    v->add_option("SIM_FILE", file_sim_vista, "Scenario table, NAME_NUMBER.sim")->required();
+    v->add_option("-o,--output", file_html,
+                  "Page to write; - is standard output\n"
+                  "(default: SIM_FILE with .html)")
+        ->type_name("HTML");
+
     std::vector<const char*> argv{"compattatore"};
     for (const auto& a : argomenti) argv.push_back(a.c_str());
     try {
@@ -450,6 +464,7 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     if (r->parsed()) return esegui_incorporato(cartella_run.empty() ? "." : cartella_run, false);
     if (s->parsed()) return comando_sources(cartella_sorgenti, err, sorgenti);
     if (d->parsed()) return comando_dump(file_dump, json_dump, out, err);
+    if (v->parsed()) return comando_view(file_sim_vista, file_html, out, err);
     return comando_plot(file_sim, file_svg, out, err);
 }
 

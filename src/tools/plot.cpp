@@ -1,5 +1,5 @@
-// `plot`: the picture of a compiled scenario, from its scenario table, its cells and, when
-// it is there, the track plan of its line.
+// `plot` and `view`: the picture and the page of a compiled scenario, from its scenario
+// table, its cells and, when it is there, the track plan of its line.
 #include <ostream>
 #include <string>
 
@@ -12,11 +12,14 @@
 #include "tools/decodifica.h"
 #include "tools/plot_svg.h"
 #include "tools/strumenti.h"
+#include "tools/vista.h"
 
 namespace compattatore {
 
-int comando_plot(const std::string& sim, const std::string& output, std::ostream& out,
-                 std::ostream& err) {
+int disegna_scenario(const char* comando, const std::string& sim, const std::string& output,
+                     const char* estensione_uscita,
+                     const std::function<std::string(const ScenarioDaDisegnare&)>& disegna,
+                     std::ostream& out, std::ostream& err) {
     // SCENARIO_TRAIN.sim: the train number follows the last '_' (a scenario name may hold
     // '_' itself; a train number may not).
     const size_t inizio = inizio_nome(sim);
@@ -24,7 +27,7 @@ int comando_plot(const std::string& sim, const std::string& output, std::ostream
     const bool estensione = nome.size() > 4 && finisce_con(nome, ".sim");
     const auto trattino = estensione ? nome.rfind('_', nome.size() - 5) : std::string::npos;
     if (trattino == std::string::npos) {
-        err << "compattatore: plot: " << sim
+        err << "compattatore: " << comando << ": " << sim
             << ": expected a scenario table named SCENARIO_TRAIN.sim\n";
         return uscita_uso;
     }
@@ -32,7 +35,7 @@ int comando_plot(const std::string& sim, const std::string& output, std::ostream
     const std::string radice = sim.substr(0, sim.size() - 4);
     const std::string file_celle = radice + ".dat";
     const std::string file_linea = cartella + nome.substr(0, trattino) + "_linea.dat";
-    const std::string uscita = output.empty() ? radice + ".svg" : output;
+    const std::string uscita = output.empty() ? radice + estensione_uscita : output;
 
     std::string in_corso = sim;
     const char* cosa = "a scenario table";
@@ -54,12 +57,22 @@ int comando_plot(const std::string& sim, const std::string& output, std::ostream
         }
         in_corso = uscita;
         Destinazione destinazione(uscita, out);
-        destinazione.scrivi(disegna_svg(scenario));
+        destinazione.scrivi(disegna(scenario));
         destinazione.chiudi();
         return uscita_ok;
     } catch (...) {
         return segnala_guasto(in_corso, cosa, err);
     }
+}
+
+int comando_plot(const std::string& sim, const std::string& output, std::ostream& out,
+                 std::ostream& err) {
+    return disegna_scenario("plot", sim, output, ".svg", disegna_svg, out, err);
+}
+
+int comando_view(const std::string& sim, const std::string& output, std::ostream& out,
+                 std::ostream& err) {
+    return disegna_scenario("view", sim, output, ".html", pagina_vista, out, err);
 }
 
 }  // namespace compattatore

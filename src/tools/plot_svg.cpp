@@ -16,8 +16,6 @@ namespace compattatore {
 
 namespace {
 
-constexpr double metri_per_cella = 50;
-
 // ---- text -------------------------------------------------------------------------------
 
 // A number with one decimal, independent of the locale.
@@ -66,26 +64,7 @@ std::string xml(std::string_view windows_1252) {
     return xml_utf8(a_utf8(windows_1252));
 }
 
-// A position as the railway writes it: kilometres + metres ("12+350").
-std::string km(double metri) {
-    const auto m = static_cast<int64_t>(std::llround(metri));
-    const int64_t a = m < 0 ? -m : m;
-    std::string metri_txt = std::to_string(a % 1000);
-    metri_txt.insert(0, 3 - metri_txt.size(), '0');
-    return std::string(m < 0 ? "-" : "") + std::to_string(a / 1000) + "+" + metri_txt;
-}
-
 // ---- what is drawn ----------------------------------------------------------------------
-
-enum class Genere { stazione, segnale, rallentamento, avviso, velocita_max, cartello };
-
-struct Oggetto {
-    Genere genere;
-    double da = 0;          // metres from the start of the route
-    double a = 0;           // end, for a slowdown and a station; otherwise da
-    double velocita = 0;    // km/h, slowdowns
-    std::string etichetta;  // already escaped for XML
-};
 
 struct Stile {
     const char* colore;
@@ -106,104 +85,22 @@ Stile stile(Genere g) {
             return {"#1565c0", "speed board"};
         case Genere::cartello:
             return {"#2e7d32", "indication board"};
+        default:
+            break;
     }
     return {"#000000", ""};
 }
 
-// Where a point item of cell c lies: its cell is round(p / 50 + 1).
-double metri_di_cella(size_t c) {
-    return (static_cast<double>(c) - 1) * metri_per_cella;
-}
-
-std::string speed_board(const cella& c) {
-    // Each value is left speed * 20 + right speed / 5.
-    const int16_t v[3] = {c.valore_1, c.valore_2, c.valore_3};
-    std::string sinistra, destra;
-    bool ha_destra = false;
-    for (int i = 0; i < 3; ++i) {
-        const int s = v[i] / 20;
-        const int d = (v[i] % 20) * 5;
-        if (i > 0) {
-            sinistra += "/";
-            destra += "/";
-        }
-        sinistra += std::to_string(s);
-        destra += std::to_string(d);
-        ha_destra = ha_destra || d != 0;
-    }
-    return "V " + sinistra + (ha_destra ? " | " + destra : "");
-}
-
+// The items the picture shows: those of the table and the cells, without the mountain
+// ranges, the marks and the cells before a warning.
 std::vector<Oggetto> raccogli(const ScenarioDaDisegnare& s) {
     std::vector<Oggetto> oggetti;
-    const auto& voci = s.voci;
-    const auto& celle = s.celle;
-
-    std::set<int> cartelli;
-    std::set<int> fini_stazione;
-    for (const cella& c : celle) {
-        if (c.codice == 14 && c.valore_1 >= 0 && c.valore_1 < voci_record_treno) {
-            cartelli.insert(c.valore_1);
-        }
-        if (c.codice == 10 && c.valore_1 >= 1 && c.valore_1 <= 80) fini_stazione.insert(c.valore_1);
+    for (Oggetto& o : oggetti_scenario(s.voci, s.celle)) {
+        if (o.genere == Genere::montagna || o.genere == Genere::marca) continue;
+        if (o.genere == Genere::avviso && s.celle[static_cast<size_t>(o.cella)].codice != 4)
+            continue;
+        oggetti.push_back(std::move(o));
     }
-    // Stations fill the entries from 1 upward until the first cleared entry or the first
-    // board text; a station end cell also names its entry.
-    std::set<int> stazioni;
-    for (int i = 1; i <= 80; ++i) {
-        if (cartelli.count(i) != 0 || voci[static_cast<size_t>(i)] == voce_treno{}) break;
-        stazioni.insert(i);
-    }
-    for (int i : fini_stazione) {
-        if (cartelli.count(i) == 0) stazioni.insert(i);
-    }
-    for (int i : stazioni) {
-        const voce_treno& v = voci[static_cast<size_t>(i)];
-        oggetti.push_back({Genere::stazione, static_cast<double>(v.posizione),
-                           static_cast<double>(v.posizione), 0, xml(v.testo)});
-    }
-
-    for (size_t c = 0; c < celle.size(); ++c) {
-        const cella& x = celle[c];
-        const double m = metri_di_cella(c);
-        switch (x.codice) {
-            case 1:
-                oggetti.push_back({Genere::segnale, m, m, 0, "S " + km(m)});
-                break;
-            case 3: {
-                // The slowdown runs to the next end cell.
-                double fine = m;
-                for (size_t e = c + 1; e < celle.size(); ++e) {
-                    if (celle[e].codice == 2) {
-                        fine = metri_di_cella(e);
-                        break;
-                    }
-                }
-                oggetti.push_back({Genere::rallentamento, m, fine, static_cast<double>(x.valore_1),
-                                   "R " + std::to_string(x.valore_1) + " km/h"});
-                break;
-            }
-            case 4:
-                oggetti.push_back({Genere::avviso, m, m, static_cast<double>(x.valore_1),
-                                   "A " + std::to_string(x.valore_1)});
-                break;
-            case 6:
-                oggetti.push_back({Genere::velocita_max, m, m, 0, xml(speed_board(x))});
-                break;
-            case 14: {
-                std::string testo = "?";
-                if (x.valore_1 >= 0 && x.valore_1 < voci_record_treno) {
-                    testo = voci[static_cast<size_t>(x.valore_1)].testo;
-                }
-                oggetti.push_back({Genere::cartello, m, m, 0, xml(testo)});
-                break;
-            }
-            default:
-                break;
-        }
-    }
-    std::stable_sort(oggetti.begin(), oggetti.end(),
-                     [](const Oggetto& p, const Oggetto& q) { return p.da < q.da; });
     return oggetti;
 }
 
@@ -343,9 +240,7 @@ double disegna_mappa(Disegno& d, const Tracciato& t, const std::vector<Oggetto>&
                   << num(x + 5) << "," << num(y + 4) << " L" << num(x - 5) << "," << num(y + 4)
                   << " Z\"/>\n";
                 break;
-            case Genere::segnale:
-            case Genere::velocita_max:
-            case Genere::cartello:
+            default:
                 d << "<rect x=\"" << num(x - 3) << "\" y=\"" << num(y - 3)
                   << "\" width=\"6\" height=\"6\" fill=\"" << colore << "\"/>\n";
                 break;
@@ -353,7 +248,7 @@ double disegna_mappa(Disegno& d, const Tracciato& t, const std::vector<Oggetto>&
         const double dy = scarti[turno++ % std::size(scarti)];
         d << "<text x=\"" << num(x + 6) << "\" y=\"" << num(y + dy) << "\" fill=\"" << colore
           << "\" class=\"" << (o.genere == Genere::stazione ? "stazione" : "piccolo") << "\">"
-          << o.etichetta << "</text>\n";
+          << xml_utf8(o.etichetta) << "</text>\n";
     }
     d << "</g>\n";
     return altezza;
@@ -415,7 +310,7 @@ std::string disegna_svg(const ScenarioDaDisegnare& s) {
         d.linea(x, y_pendenza - 4, x, y_asse,
                 " stroke=\"#9e9e9e\" stroke-dasharray=\"4,3\" stroke-width=\"1\"");
         d << "<text class=\"stazione\" transform=\"translate(" << num(x + 3) << ","
-          << num(y_pendenza - 8) << ") rotate(-50)\">" << o.etichetta << "</text>\n";
+          << num(y_pendenza - 8) << ") rotate(-50)\">" << xml_utf8(o.etichetta) << "</text>\n";
     }
 
     // Gradient, per mille.
@@ -455,7 +350,8 @@ std::string disegna_svg(const ScenarioDaDisegnare& s) {
     double v_max = 50;
     for (size_t c = 0; c < fine_profilo; ++c) v_max = std::max(v_max, celle[c].velocita * 5.0);
     for (const Oggetto& o : oggetti) {
-        if (o.genere == Genere::rallentamento) v_max = std::max(v_max, o.velocita);
+        if (o.genere == Genere::rallentamento)
+            v_max = std::max(v_max, static_cast<double>(o.valore));
     }
     const double v_passo = passo(v_max, 6);
     v_max = std::ceil(v_max / v_passo) * v_passo;
@@ -490,16 +386,17 @@ std::string disegna_svg(const ScenarioDaDisegnare& s) {
         const char* colore = stile(o.genere).colore;
         if (o.genere == Genere::rallentamento) {
             const double x2 = X(std::clamp(o.a, o.da, lunghezza));
-            d << "<rect x=\"" << num(x) << "\" y=\"" << num(Yv(o.velocita)) << "\" width=\""
-              << num(std::max(x2 - x, 2.0)) << "\" height=\"" << num(Yv(0) - Yv(o.velocita))
-              << "\" fill=\"" << colore << "\" fill-opacity=\"0.35\"/>\n";
-            d.testo(x, Yv(o.velocita) - 4, o.etichetta,
+            d << "<rect x=\"" << num(x) << "\" y=\"" << num(Yv(static_cast<double>(o.valore)))
+              << "\" width=\"" << num(std::max(x2 - x, 2.0)) << "\" height=\""
+              << num(Yv(0) - Yv(static_cast<double>(o.valore))) << "\" fill=\"" << colore
+              << "\" fill-opacity=\"0.35\"/>\n";
+            d.testo(x, Yv(static_cast<double>(o.valore)) - 4, xml_utf8(o.etichetta),
                     (std::string(" class=\"piccolo\" fill=\"") + colore + "\"").c_str());
         } else if (o.genere == Genere::velocita_max) {
             // Board labels take turns on three rows above the panel.
             const double riga = y_velocita - 30 + 12 * static_cast<double>(turno++ % 3);
             d.linea(x, riga + 2, x, Yv(0), " stroke=\"#1565c0\" stroke-dasharray=\"2,2\"");
-            d.testo(x + 2, riga, o.etichetta, " class=\"piccolo\" fill=\"#1565c0\"");
+            d.testo(x + 2, riga, xml_utf8(o.etichetta), " class=\"piccolo\" fill=\"#1565c0\"");
         }
     }
     d << "</g>\n";

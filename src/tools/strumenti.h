@@ -1,9 +1,10 @@
 // The authors' inspection tools: `dump` decodes a compiled file to JSON, `plot` draws a
-// compiled scenario as an SVG picture. Each returns the exit status (StatoUscita): 0 done,
-// 2 a file name the tool does not recognise, 4 a file that cannot be read, does not decode
-// or cannot be written; the reason goes to `err`.
+// compiled scenario as an SVG picture, `view` writes it as an interactive page. Each returns the
+// exit status (StatoUscita): 0 done, 2 a file name the tool does not recognise, 4 a file that
+// cannot be read, does not decode or cannot be written; the reason goes to `err`.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -19,6 +20,22 @@ int comando_dump(const std::string& file, const std::string& output, std::ostrea
 // empty `output` means `sim` with ".svg" in place of ".sim".
 int comando_plot(const std::string& sim, const std::string& output, std::ostream& out,
                  std::ostream& err);
+
+// Writes the scenario compiled as `sim` as one HTML page into `output` ("-" is `out`,
+// standard output); an empty `output` means `sim` with ".html" in place of ".sim".
+int comando_view(const std::string& sim, const std::string& output, std::ostream& out,
+                 std::ostream& err);
+
+struct ScenarioDaDisegnare;
+
+// What `plot` and `view` share: reads the scenario compiled as `sim` (with its cells and, when
+// it is there, its track plan beside it) and writes what `disegna` makes of it into `output`,
+// by default `sim` with `estensione_uscita` in place of ".sim". `comando` names the command in
+// messages.
+int disegna_scenario(const char* comando, const std::string& sim, const std::string& output,
+                     const char* estensione_uscita,
+                     const std::function<std::string(const ScenarioDaDisegnare&)>& disegna,
+                     std::ostream& out, std::ostream& err);
 
 // Inside a tool's catch handler, while `file` was being read as `cosa` ("a scenario table",
 // ...): tells `err` why it failed and returns status 4. Failures other than a file that does

@@ -160,7 +160,7 @@ TEST(RigaDiComando, UsageErrorIsOneLineAndWhereTheHelpIs) {
     const Caso casi[] = {
         {{"frob"},
          "",
-         "unknown command 'frob'; the commands are compile, check, run, sources, dump, plot"},
+         "unknown command 'frob'; the commands are compile, check, run, sources, dump, plot, view"},
         {{"compil"}, "", "unknown command 'compil'; did you mean 'compile'?"},
         {{"chek"}, "", "did you mean 'check'?"},
         {{"sorces"}, "", "did you mean 'sources'?"},

@@ -170,7 +170,7 @@ TEST(ComandoPlot, FindsTheCellsAndTheTrackPlanBesideTheScenarioTable) {
     EXPECT_NE(solo_profilo.find("BETA &amp;"), std::string::npos);
 }
 
-TEST(ComandoPlot, RefusesBadNamesAndFilesWithoutWritingAPicture) {
+TEST(ComandoPlot, PlotAndViewRefuseBadNamesAndFilesWithoutWritingAnything) {
     prova::CartellaTemporanea dir;
     scrivi_scenario(dir, piccolo_scenario(), true);
     std::filesystem::copy_file(dir / "S_X_7.sim", dir / "senzatreno.sim");
@@ -193,13 +193,17 @@ TEST(ComandoPlot, RefusesBadNamesAndFilesWithoutWritingAPicture) {
         {"U_1.sim", 4, "U_1.dat"},
         {"V_1.sim", 4, "V_linea.dat"},
     };
-    for (const auto& c : casi) {
-        std::ostringstream err;
-        EXPECT_EQ(comando_plot(dir / c.sim, "", std::cout, err), c.stato) << c.sim;
-        EXPECT_NE(err.str().find(c.nominato), std::string::npos) << err.str();
+    // The page of `view` reads the same files the same way.
+    for (auto* comando : {comando_plot, comando_view}) {
+        for (const auto& c : casi) {
+            std::ostringstream err;
+            EXPECT_EQ(comando(dir / c.sim, "", std::cout, err), c.stato) << c.sim;
+            EXPECT_NE(err.str().find(c.nominato), std::string::npos) << err.str();
+        }
     }
     for (const auto& voce : std::filesystem::directory_iterator(dir.percorso)) {
         EXPECT_NE(voce.path().extension(), ".svg") << voce.path();
+        EXPECT_NE(voce.path().extension(), ".html") << voce.path();
     }
 }
 

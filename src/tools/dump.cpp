@@ -12,6 +12,7 @@
 #include "platform/destinazione.h"
 #include "platform/file_letto.h"
 #include "platform/percorso.h"
+#include "tools/campi_json.h"
 #include "tools/decodifica.h"
 #include "tools/strumenti.h"
 
@@ -96,24 +97,7 @@ void scrivi_linea(Uscita& u, const Tracciato& t) {
 void scrivi_sim(Uscita& u, const std::array<voce_treno, voci_record_treno>& voci) {
     u << "{\n\"record_treno\": [\n";
     for (size_t i = 0; i < voci.size(); ++i) {
-        const voce_treno& v = voci[i];
-        nlohmann::ordered_json j;
-        j["tipo"] = v.tipo;
-        j["inizio"] = v.inizio;
-        j["fine"] = v.fine;
-        j["posizione"] = v.posizione;
-        j["opzione_1"] = v.opzione_1;
-        j["testo"] = a_utf8(v.testo);
-        j["a1"] = v.a1;
-        j["a2"] = v.a2;
-        j["b1"] = v.b1;
-        j["b2"] = v.b2;
-        j["b3"] = v.b3;
-        j["a3"] = v.a3;
-        j["sosta"] = v.sosta;
-        j["opzione_3"] = v.opzione_3;
-        j["opzione_2"] = v.opzione_2;
-        j["orario"] = v.orario;
+        const nlohmann::ordered_json j = voce_json(voci[i]);
         u << j.dump() << (i + 1 < voci.size() ? ",\n" : "\n");
     }
     u << "]\n}\n";
@@ -123,19 +107,7 @@ void scrivi_celle(Uscita& u, const std::vector<cella>& celle) {
     u << "{\n\"ultima_cella\": " << std::to_string(celle.size() - 1)
       << ",\n\"celle_percorso\": [\n";
     for (size_t i = 0; i < celle.size(); ++i) {
-        const cella& c = celle[i];
-        nlohmann::ordered_json j;
-        j["codice"] = c.codice;
-        j["valore_1"] = c.valore_1;
-        j["valore_2"] = c.valore_2;
-        j["valore_3"] = c.valore_3;
-        j["valore_4"] = c.valore_4;
-        j["tempo_segnale"] = c.tempo_segnale;
-        j["avvicinamento"] = c.avvicinamento;
-        j["montagna"] = c.montagna;
-        j["velocita"] = c.velocita;
-        j["pendenza"] = c.pendenza;
-        j["aderenza"] = c.aderenza;
+        const nlohmann::ordered_json j = cella_json(celle[i]);
         u << j.dump() << (i + 1 < celle.size() ? ",\n" : "\n");
     }
     u << "]\n}\n";

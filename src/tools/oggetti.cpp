@@ -4,6 +4,7 @@
 #include <cmath>
 #include <set>
 
+#include "core/utf8.h"
 #include "tools/decodifica.h"
 
 namespace compattatore {
@@ -92,12 +93,12 @@ std::vector<Oggetto> oggetti_scenario(const std::array<voce_treno, voci_record_t
     for (int i : voci_stazione(voci, celle)) {
         const voce_treno& v = voci[static_cast<size_t>(i)];
         Oggetto o;
-        o.genere = Genere::stazione;
+        o.genere = GenereOggetto::stazione;
         o.cella = fine_di_stazione[static_cast<size_t>(i)];
         o.da = v.posizione;
         o.a = v.posizione;
         o.voce = i;
-        o.etichetta = utf8_da_windows_1252(v.testo);
+        o.etichetta = a_utf8(v.testo);
         oggetti.push_back(std::move(o));
     }
 
@@ -105,7 +106,7 @@ std::vector<Oggetto> oggetti_scenario(const std::array<voce_treno, voci_record_t
     for (int64_t c = 0; c < n; ++c) {
         const cella& x = celle[static_cast<size_t>(c)];
         Oggetto o;
-        o.genere = Genere::segnale;
+        o.genere = GenereOggetto::segnale;
         o.cella = c;
         o.da = o.a = metri_di_cella(c);
         switch (x.codice) {
@@ -114,7 +115,7 @@ std::vector<Oggetto> oggetti_scenario(const std::array<voce_treno, voci_record_t
                 break;
             case 3:
                 // The slowdown runs to the next end cell.
-                o.genere = Genere::rallentamento;
+                o.genere = GenereOggetto::rallentamento;
                 for (int64_t e = c + 1; e < n; ++e) {
                     if (celle[static_cast<size_t>(e)].codice == 2) {
                         o.a = metri_di_cella(e);
@@ -125,31 +126,31 @@ std::vector<Oggetto> oggetti_scenario(const std::array<voce_treno, voci_record_t
                 o.etichetta = "R " + std::to_string(x.valore_1) + " km/h";
                 break;
             case 4:
-                o.genere = Genere::avviso;
+                o.genere = GenereOggetto::avviso;
                 o.valore = x.valore_1;
                 o.etichetta = "A " + std::to_string(x.valore_1);
                 break;
             case 5:
-                o.genere = Genere::avviso;
+                o.genere = GenereOggetto::avviso;
                 o.valore = x.valore_1;
                 o.etichetta = "A-" + std::to_string(x.valore_1);
                 break;
             case 6:
-                o.genere = Genere::velocita_max;
+                o.genere = GenereOggetto::velocita_max;
                 o.etichetta = etichetta_velocita(x);
                 break;
             case 12:
             case 13:
-                o.genere = Genere::marca;
+                o.genere = GenereOggetto::marca;
                 o.valore = x.codice == 12 ? x.valore_1 : 0;
                 o.etichetta = x.codice == 12 ? "M " + std::to_string(x.valore_1) : "M";
                 break;
             case 14: {
-                o.genere = Genere::cartello;
+                o.genere = GenereOggetto::cartello;
                 std::string testo = "?";
                 if (x.valore_1 >= 0 && x.valore_1 < voci_record_treno) {
                     o.voce = x.valore_1;
-                    testo = utf8_da_windows_1252(voci[static_cast<size_t>(x.valore_1)].testo);
+                    testo = a_utf8(voci[static_cast<size_t>(x.valore_1)].testo);
                 }
                 o.righe = righe_cartello(testo);
                 o.etichetta = testo;
@@ -168,7 +169,7 @@ std::vector<Oggetto> oggetti_scenario(const std::array<voce_treno, voci_record_t
         while (e < n && celle[static_cast<size_t>(e)].montagna == classe) ++e;
         if (classe != 0) {
             Oggetto o;
-            o.genere = Genere::montagna;
+            o.genere = GenereOggetto::montagna;
             o.cella = c;
             o.da = metri_di_cella(c);
             o.a = metri_di_cella(e);
@@ -197,7 +198,7 @@ std::vector<Oggetto> curve_del_tracciato(const Tracciato& t) {
     auto chiudi = [&](int32_t fine) {
         if (classe_in_corso != 0) {
             Oggetto o;
-            o.genere = Genere::curva;
+            o.genere = GenereOggetto::curva;
             o.da = inizio;
             o.a = fine;
             o.valore = classe_in_corso;

@@ -30,7 +30,7 @@ struct ScenarioDaDisegnare {
     std::string nota_tracciato;
 };
 
-enum class Genere {
+enum class GenereOggetto {
     stazione,
     segnale,
     rallentamento,
@@ -43,7 +43,7 @@ enum class Genere {
 };
 
 struct Oggetto {
-    Genere genere = Genere::segnale;
+    GenereOggetto genere = GenereOggetto::segnale;
     int64_t cella = -1;     // the item's cell; a station's end cell; -1 for a curve
     double da = 0;          // metres
     double a = 0;           // end: a slowdown, a station, a mountain range, a curve; otherwise da

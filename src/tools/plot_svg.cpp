@@ -26,9 +26,9 @@ std::string num(double v) {
     return std::string(testo, r.ptr);
 }
 
-// Text for an XML element or attribute, from UTF-8: the five special characters escaped and
-// the control characters XML does not allow replaced.
-std::string xml_utf8(std::string_view u) {
+}  // namespace
+
+std::string testo_xml(std::string_view u) {
     std::string x;
     x.reserve(u.size());
     for (const char ch : u) {
@@ -60,8 +60,10 @@ std::string xml_utf8(std::string_view u) {
     return x;
 }
 
+namespace {
+
 std::string xml(std::string_view windows_1252) {
-    return xml_utf8(a_utf8(windows_1252));
+    return testo_xml(a_utf8(windows_1252));
 }
 
 // ---- what is drawn ----------------------------------------------------------------------
@@ -71,19 +73,19 @@ struct Stile {
     const char* nome;  // legend
 };
 
-Stile stile(Genere g) {
+Stile stile(GenereOggetto g) {
     switch (g) {
-        case Genere::stazione:
+        case GenereOggetto::stazione:
             return {"#000000", "station"};
-        case Genere::segnale:
+        case GenereOggetto::segnale:
             return {"#c62828", "signal"};
-        case Genere::rallentamento:
+        case GenereOggetto::rallentamento:
             return {"#ef6c00", "slowdown"};
-        case Genere::avviso:
+        case GenereOggetto::avviso:
             return {"#f9a825", "slowdown warning"};
-        case Genere::velocita_max:
+        case GenereOggetto::velocita_max:
             return {"#1565c0", "speed board"};
-        case Genere::cartello:
+        case GenereOggetto::cartello:
             return {"#2e7d32", "indication board"};
         default:
             break;
@@ -96,8 +98,8 @@ Stile stile(Genere g) {
 std::vector<Oggetto> raccogli(const ScenarioDaDisegnare& s) {
     std::vector<Oggetto> oggetti;
     for (Oggetto& o : oggetti_scenario(s.voci, s.celle)) {
-        if (o.genere == Genere::montagna || o.genere == Genere::marca) continue;
-        if (o.genere == Genere::avviso && s.celle[static_cast<size_t>(o.cella)].codice != 4)
+        if (o.genere == GenereOggetto::montagna || o.genere == GenereOggetto::marca) continue;
+        if (o.genere == GenereOggetto::avviso && s.celle[static_cast<size_t>(o.cella)].codice != 4)
             continue;
         oggetti.push_back(std::move(o));
     }
@@ -217,11 +219,11 @@ double disegna_mappa(Disegno& d, const Tracciato& t, const std::vector<Oggetto>&
         const double x = X(q), y = Y(q);
         const char* colore = stile(o.genere).colore;
         switch (o.genere) {
-            case Genere::stazione:
+            case GenereOggetto::stazione:
                 d << "<circle cx=\"" << num(x) << "\" cy=\"" << num(y)
                   << "\" r=\"5\" fill=\"#ffffff\" stroke=\"#000000\" stroke-width=\"2\"/>\n";
                 break;
-            case Genere::rallentamento: {
+            case GenereOggetto::rallentamento: {
                 d << "<path fill=\"none\" stroke=\"" << colore
                   << "\" stroke-width=\"6\" stroke-opacity=\"0.7\" d=\"M" << num(x) << ","
                   << num(y);
@@ -235,7 +237,7 @@ double disegna_mappa(Disegno& d, const Tracciato& t, const std::vector<Oggetto>&
                 d << "\"/>\n";
                 break;
             }
-            case Genere::avviso:
+            case GenereOggetto::avviso:
                 d << "<path fill=\"" << colore << "\" d=\"M" << num(x) << "," << num(y - 5) << " L"
                   << num(x + 5) << "," << num(y + 4) << " L" << num(x - 5) << "," << num(y + 4)
                   << " Z\"/>\n";
@@ -247,8 +249,8 @@ double disegna_mappa(Disegno& d, const Tracciato& t, const std::vector<Oggetto>&
         }
         const double dy = scarti[turno++ % std::size(scarti)];
         d << "<text x=\"" << num(x + 6) << "\" y=\"" << num(y + dy) << "\" fill=\"" << colore
-          << "\" class=\"" << (o.genere == Genere::stazione ? "stazione" : "piccolo") << "\">"
-          << xml_utf8(o.etichetta) << "</text>\n";
+          << "\" class=\"" << (o.genere == GenereOggetto::stazione ? "stazione" : "piccolo")
+          << "\">" << testo_xml(o.etichetta) << "</text>\n";
     }
     d << "</g>\n";
     return altezza;
@@ -292,7 +294,7 @@ std::string disegna_svg(const ScenarioDaDisegnare& s) {
     if (s.tracciato) {
         y += disegna_mappa(d, *s.tracciato, oggetti, y, larghezza) + 20;
     } else {
-        d.testo(margine_sinistro, y + 20, xml_utf8(s.nota_tracciato), " class=\"nota\"");
+        d.testo(margine_sinistro, y + 20, testo_xml(s.nota_tracciato), " class=\"nota\"");
         y += 40;
     }
 
@@ -305,12 +307,12 @@ std::string disegna_svg(const ScenarioDaDisegnare& s) {
     const double y_asse = y_velocita + h_velocita;
 
     for (const Oggetto& o : oggetti) {
-        if (o.genere != Genere::stazione || !dentro(o.da)) continue;
+        if (o.genere != GenereOggetto::stazione || !dentro(o.da)) continue;
         const double x = X(o.da);
         d.linea(x, y_pendenza - 4, x, y_asse,
                 " stroke=\"#9e9e9e\" stroke-dasharray=\"4,3\" stroke-width=\"1\"");
         d << "<text class=\"stazione\" transform=\"translate(" << num(x + 3) << ","
-          << num(y_pendenza - 8) << ") rotate(-50)\">" << xml_utf8(o.etichetta) << "</text>\n";
+          << num(y_pendenza - 8) << ") rotate(-50)\">" << testo_xml(o.etichetta) << "</text>\n";
     }
 
     // Gradient, per mille.
@@ -350,7 +352,7 @@ std::string disegna_svg(const ScenarioDaDisegnare& s) {
     double v_max = 50;
     for (size_t c = 0; c < fine_profilo; ++c) v_max = std::max(v_max, celle[c].velocita * 5.0);
     for (const Oggetto& o : oggetti) {
-        if (o.genere == Genere::rallentamento)
+        if (o.genere == GenereOggetto::rallentamento)
             v_max = std::max(v_max, static_cast<double>(o.valore));
     }
     const double v_passo = passo(v_max, 6);
@@ -384,19 +386,19 @@ std::string disegna_svg(const ScenarioDaDisegnare& s) {
         if (!dentro(o.da)) continue;
         const double x = X(o.da);
         const char* colore = stile(o.genere).colore;
-        if (o.genere == Genere::rallentamento) {
+        if (o.genere == GenereOggetto::rallentamento) {
             const double x2 = X(std::clamp(o.a, o.da, lunghezza));
             d << "<rect x=\"" << num(x) << "\" y=\"" << num(Yv(static_cast<double>(o.valore)))
               << "\" width=\"" << num(std::max(x2 - x, 2.0)) << "\" height=\""
               << num(Yv(0) - Yv(static_cast<double>(o.valore))) << "\" fill=\"" << colore
               << "\" fill-opacity=\"0.35\"/>\n";
-            d.testo(x, Yv(static_cast<double>(o.valore)) - 4, xml_utf8(o.etichetta),
+            d.testo(x, Yv(static_cast<double>(o.valore)) - 4, testo_xml(o.etichetta),
                     (std::string(" class=\"piccolo\" fill=\"") + colore + "\"").c_str());
-        } else if (o.genere == Genere::velocita_max) {
+        } else if (o.genere == GenereOggetto::velocita_max) {
             // Board labels take turns on three rows above the panel.
             const double riga = y_velocita - 30 + 12 * static_cast<double>(turno++ % 3);
             d.linea(x, riga + 2, x, Yv(0), " stroke=\"#1565c0\" stroke-dasharray=\"2,2\"");
-            d.testo(x + 2, riga, xml_utf8(o.etichetta), " class=\"piccolo\" fill=\"#1565c0\"");
+            d.testo(x + 2, riga, testo_xml(o.etichetta), " class=\"piccolo\" fill=\"#1565c0\"");
         }
     }
     d << "</g>\n";
@@ -416,8 +418,9 @@ std::string disegna_svg(const ScenarioDaDisegnare& s) {
     // Legend.
     double x_legenda = margine_sinistro;
     const double y_legenda = y_asse + 60;
-    for (Genere g : {Genere::stazione, Genere::segnale, Genere::rallentamento, Genere::avviso,
-                     Genere::velocita_max, Genere::cartello}) {
+    for (GenereOggetto g :
+         {GenereOggetto::stazione, GenereOggetto::segnale, GenereOggetto::rallentamento,
+          GenereOggetto::avviso, GenereOggetto::velocita_max, GenereOggetto::cartello}) {
         const Stile st = stile(g);
         d << "<rect x=\"" << num(x_legenda) << "\" y=\"" << num(y_legenda - 9)
           << "\" width=\"10\" height=\"10\" fill=\"" << st.colore << "\"/>\n";

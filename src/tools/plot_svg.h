@@ -4,10 +4,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "tools/oggetti.h"
 
 namespace compattatore {
+
+// Text for an XML (or HTML) element or attribute, from UTF-8: the five special characters
+// escaped and the control characters XML does not allow replaced.
+std::string testo_xml(std::string_view utf8);
 
 // The whole SVG document, UTF-8.
 std::string disegna_svg(const ScenarioDaDisegnare& scenario);

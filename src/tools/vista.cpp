@@ -7,8 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "tools/campi_json.h"
+#include "core/utf8.h"
 #include "tools/decodifica.h"
 #include "tools/oggetti.h"
+#include "tools/plot_svg.h"
 
 namespace compattatore {
 
@@ -50,28 +53,6 @@ ordered_json celle_json(const std::vector<cella>& celle) {
     j["velocita"] = a_tratti(celle, [](const cella& c) { return int{c.velocita}; });
     j["pendenza"] = a_tratti(celle, [](const cella& c) { return int{c.pendenza}; });
     j["aderenza"] = a_tratti(celle, [](const cella& c) { return int{c.aderenza}; });
-    return j;
-}
-
-// An entry of the table under the names `dump` gives its fields.
-ordered_json voce_json(const voce_treno& v) {
-    ordered_json j;
-    j["tipo"] = v.tipo;
-    j["inizio"] = v.inizio;
-    j["fine"] = v.fine;
-    j["posizione"] = v.posizione;
-    j["opzione_1"] = v.opzione_1;
-    j["testo"] = utf8_da_windows_1252(v.testo);
-    j["a1"] = v.a1;
-    j["a2"] = v.a2;
-    j["b1"] = v.b1;
-    j["b2"] = v.b2;
-    j["b3"] = v.b3;
-    j["a3"] = v.a3;
-    j["sosta"] = v.sosta;
-    j["opzione_3"] = v.opzione_3;
-    j["opzione_2"] = v.opzione_2;
-    j["orario"] = v.orario;
     return j;
 }
 
@@ -184,24 +165,24 @@ ordered_json tracciato_json(const Tracciato& t) {
     return j;
 }
 
-const char* nome_genere(Genere g) {
+const char* nome_genere(GenereOggetto g) {
     switch (g) {
-        case Genere::stazione:
+        case GenereOggetto::stazione:
             return "stazioni";
-        case Genere::segnale:
+        case GenereOggetto::segnale:
             return "segnali";
-        case Genere::rallentamento:
-        case Genere::avviso:
+        case GenereOggetto::rallentamento:
+        case GenereOggetto::avviso:
             return "rallentamenti";
-        case Genere::velocita_max:
+        case GenereOggetto::velocita_max:
             return "velocita";
-        case Genere::cartello:
+        case GenereOggetto::cartello:
             return "cartelli";
-        case Genere::montagna:
+        case GenereOggetto::montagna:
             return "montagne";
-        case Genere::marca:
+        case GenereOggetto::marca:
             return "marche";
-        case Genere::curva:
+        case GenereOggetto::curva:
             return "curve";
     }
     return "";
@@ -226,8 +207,8 @@ std::string sicuro_in_script(const std::string& json) {
 
 std::string dati_vista_json(const ScenarioDaDisegnare& s) {
     ordered_json j;
-    j["scenario"] = utf8_da_windows_1252(s.voci[85].testo);
-    j["treno"] = utf8_da_windows_1252(s.voci[86].testo);
+    j["scenario"] = a_utf8(s.voci[85].testo);
+    j["treno"] = a_utf8(s.voci[86].testo);
     j["lunghezza"] = lunghezza_percorso(s.voci, s.celle);
     j["ultima_cella"] = s.celle.size() - 1;
     ordered_json progressive = ordered_json::array();
@@ -245,7 +226,7 @@ std::string dati_vista_json(const ScenarioDaDisegnare& s) {
     }
     const auto oggetti = oggetti_scenario(s.voci, s.celle);
     size_t stazioni = 0;
-    for (const Oggetto& o : oggetti) stazioni += o.genere == Genere::stazione;
+    for (const Oggetto& o : oggetti) stazioni += o.genere == GenereOggetto::stazione;
     size_t stazione = 0;
     for (const Oggetto& o : oggetti) {
         ordered_json e;
@@ -254,7 +235,7 @@ std::string dati_vista_json(const ScenarioDaDisegnare& s) {
         if (o.a != o.da) e["a"] = intero(o.a);
         e["t"] = o.etichetta;
         switch (o.genere) {
-            case Genere::stazione: {
+            case GenereOggetto::stazione: {
                 const voce_treno& v = s.voci[static_cast<size_t>(o.voce)];
                 e["voce"] = o.voce;
                 e["da"] = v.inizio;
@@ -265,17 +246,17 @@ std::string dati_vista_json(const ScenarioDaDisegnare& s) {
                 e["campi"] = voce_json(v);
                 break;
             }
-            case Genere::cartello:
+            case GenereOggetto::cartello:
                 e["voce"] = o.voce;
                 e["righe"] = o.righe;
                 break;
-            case Genere::avviso:
+            case GenereOggetto::avviso:
                 e["k"] = s.celle[static_cast<size_t>(o.cella)].codice;
                 e["v"] = o.valore;
                 break;
-            case Genere::rallentamento:
-            case Genere::montagna:
-            case Genere::marca:
+            case GenereOggetto::rallentamento:
+            case GenereOggetto::montagna:
+            case GenereOggetto::marca:
                 e["v"] = o.valore;
                 break;
             default:
@@ -301,24 +282,9 @@ std::string dati_vista_json(const ScenarioDaDisegnare& s) {
 }
 
 std::string pagina_vista(const ScenarioDaDisegnare& s) {
-    const std::string titolo = "Scenario " + utf8_da_windows_1252(s.voci[85].testo) +
-                               " \xE2\x80\x94 train " + utf8_da_windows_1252(s.voci[86].testo);
-    std::string titolo_html;
-    for (const char c : titolo) {
-        switch (c) {
-            case '&':
-                titolo_html += "&amp;";
-                break;
-            case '<':
-                titolo_html += "&lt;";
-                break;
-            case '>':
-                titolo_html += "&gt;";
-                break;
-            default:
-                titolo_html += c;
-        }
-    }
+    const std::string titolo = "Scenario " + a_utf8(s.voci[85].testo) +
+                               " \xE2\x80\x94 train " + a_utf8(s.voci[86].testo);
+    const std::string titolo_html = testo_xml(titolo);
     // The page's file holds places to fill, each a comment of its own. They are found in the
     // file itself, from its start on, so that nothing put in can be taken for one.
     const std::pair<std::string_view, std::string> parti[] = {

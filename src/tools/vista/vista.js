@@ -397,8 +397,8 @@
 
     // One profile band: a value per cell, as steps where a cell is a few pixels wide, as the
     // low and high of the cells under each pixel where many cells share it.
-    function profilo(nome, y0, hb, valore, colore, unita, continuo) {
-      let lo = Infinity, hi = -Infinity;
+    function profilo(nome, y0, hb, valore, colore, unita, continuo, daZero) {
+      let lo = daZero ? 0 : Infinity, hi = -Infinity;
       for (let c = c0; c <= c1; c++) { const v = valore(c); if (v < lo) lo = v; if (v > hi) hi = v; }
       if (!isFinite(lo)) { lo = 0; hi = 1; }
       if (hi - lo < 1) { hi += 0.5; lo -= 0.5; }
@@ -442,7 +442,7 @@
       d[nome] = n;
       return Y;
     }
-    const Yv = profilo("speed", band.velocita[0], band.velocita[1], (c) => col.velocita[c] * 5, "#1565c0", "km/h");
+    const Yv = profilo("speed", band.velocita[0], band.velocita[1], (c) => col.velocita[c] * 5, "#1565c0", "km/h", false, true);
     // Slowdowns over the speed profile.
     if (acceso.rallentamenti) {
       g.save(); g.beginPath(); g.rect(MARGINE, band.velocita[0], w - MARGINE - DESTRA, band.velocita[1]); g.clip();

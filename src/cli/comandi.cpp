@@ -16,6 +16,7 @@
 #include "core/interfaccia.h"
 #include "core/testo.h"
 #include "core/utf8.h"
+#include "platform/blocco_cartella.h"
 #include "platform/file.h"
 #include "platform/file_letto.h"
 #include "platform/file_sostitutivo.h"
@@ -194,6 +195,26 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
     form.cartella_programma =
         o.uscita ? (o.uscita->empty() ? "." : *o.uscita) : cartella_di(o.file_linea);
     form.cartella_uscita = form.cartella_programma;
+    // No output may fall on a source, whatever names lead there.
+    std::vector<std::string> uscite;
+    if (!o.senza_tracciato && !o.solo_controllo)
+        uscite.push_back(form.percorso_uscita(form.nome_scenario + "_linea.dat"));
+    if (!o.solo_controllo) {
+        uscite.push_back(
+            form.percorso_uscita(form.nome_scenario + "_" + form.numero_treno + ".sim"));
+        uscite.push_back(
+            form.percorso_uscita(form.nome_scenario + "_" + form.numero_treno + ".dat"));
+        if (o.rapporto) uscite.push_back(*o.rapporto);
+    }
+    for (const auto& uscita : uscite) {
+        for (const auto* sorgente : {&o.file_linea, &o.file_treno}) {
+            if (scriverebbe_su(uscita, *sorgente)) {
+                err << "compattatore: compile: the output " << uscita << " is the source "
+                    << *sorgente << ", which is never written over\n";
+                return uscita_uso;
+            }
+        }
+    }
     if (o.uscita && !o.solo_controllo) {
         std::string motivo;
         if (!crea_cartelle(form.cartella_uscita, motivo)) {
@@ -201,16 +222,40 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
             return uscita_piattaforma;
         }
     }
+    std::optional<BloccoCartella> blocco;
+    try {
+        if (!o.solo_controllo) {
+            blocco.emplace(form.cartella_uscita, !o.senza_attesa, [&] {
+                err << "compattatore: " << messaggio_attesa(form.cartella_uscita) << '\n';
+            });
+        }
+    } catch (const ErrorePiattaforma& e) {
+        err << "compattatore: " << e.what() << '\n';
+        return uscita_piattaforma;
+    }
     for (const auto& [percorso, testo] : {std::pair{&o.file_linea, &form.testo_linea},
                                           std::pair{&o.file_treno, &form.testo_treno}}) {
         if (const int s = prepara_sorgente(*percorso, *testo, err); s != uscita_ok) return s;
     }
 
     int stato;
+    Sostituzioni prodotti;
+    form.uscite = &prodotti;
     try {
         int32_t j = o.senza_tracciato ? 0 : 1;
         form.memorizza_percorso(j);
         stato = form.resoconto.stato;
+        form.uscite = nullptr;
+        // A source error (or a warning, with --strict) keeps the last good build, unless the
+        // author asks for what could be read.
+        const bool fallita = stato != uscita_ok || (o.rigoroso && form.numero_avvisi() > 0);
+        if (!fallita || o.parziale) {
+            form.conferma_uscite(prodotti);
+        } else if (prodotti.quanti() > 0) {
+            prodotti.abbandona();
+            err << "compattatore: no file replaced, the earlier ones are kept (--partial writes "
+                   "what could be read)\n";
+        }
     } catch (const ErroreFatale& e) {
         err << "compattatore:" << e.what() << '\n';
         stato = uscita_fatale;
@@ -224,6 +269,8 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
         err << "compattatore: " << e.what() << '\n';
         stato = uscita_piattaforma;
     }
+    form.uscite = nullptr;
+    prodotti.abbandona();
 
     // Every warning was printed as it was found; the count closes the run, and --strict
     // makes a run with warnings fail like one with an error in the sources.
@@ -260,42 +307,56 @@ int comando_sources(const std::string& cartella_data, std::ostream& err, const O
     form.nome_scenario = "VALCRESTINA_TORVE";
     form.numero_treno = "325";
     const std::string sorgenti[] = {form.percorso_linea(), form.percorso_treno()};
-    // An author edits these files: none is replaced unless asked, and nothing is written
-    // when either is there.
-    if (!o.forza) {
-        bool presente = false;
-        for (const auto& f : sorgenti) {
-            const StatoFile stato = stato_file(f);
-            if (stato == StatoFile::assente) continue;
-            err << "compattatore: sources: " << f
-                << (stato == StatoFile::presente ? " already exists"
-                                                 : ": cannot tell whether it exists")
-                << " (--force replaces it)\n";
-            presente = true;
-        }
-        if (presente) return uscita_piattaforma;
-    }
     try {
+        const BloccoCartella blocco(cartella, !o.senza_attesa, [&] {
+            err << "compattatore: " << messaggio_attesa(cartella) << '\n';
+        });
+        // An author edits these files: none is replaced unless asked, and nothing is written
+        // when either is there.
+        if (!o.forza) {
+            bool presente = false;
+            for (const auto& f : sorgenti) {
+                const StatoFile stato = stato_file(f);
+                if (stato == StatoFile::assente) continue;
+                err << "compattatore: sources: " << f
+                    << (stato == StatoFile::presente ? " already exists"
+                                                     : ": cannot tell whether it exists")
+                    << " (--force replaces it)\n";
+                presente = true;
+            }
+            if (presente) return uscita_piattaforma;
+        }
+        Sostituzioni scritte;
+        form.uscite = &scritte;
         form.dati_linea();
         form.dati_treno();
-        if (o.utf8) {
-            // For editors that expect UTF-8 with bare line feeds; compile reads it back to the
-            // same bytes.
-            for (const auto& f : sorgenti) {
-                const std::string testo = a_utf8(leggi_file(f));
-                FileSostitutivo file(f);
-                for (size_t i = 0; i < testo.size(); ++i) {
-                    if (testo[i] == '\r' && i + 1 < testo.size() && testo[i + 1] == '\n') continue;
-                    file.scrivi_byte(static_cast<uint8_t>(testo[i]));
-                }
-                file.chiudi();
-            }
+        form.uscite = nullptr;
+        if (!o.utf8) {
+            form.conferma_uscite(scritte);
+            return uscita_ok;
         }
+        // For editors that expect UTF-8 with bare line feeds; compile reads it back to the same
+        // bytes.
+        Sostituzioni in_utf8;
+        for (size_t k = 0; k < scritte.quanti(); ++k) {
+            const std::string testo = a_utf8(scritte.file(k).leggi_tutto());
+            FileSostitutivo& file = in_utf8.nuovo(sorgenti[k], nome_file(sorgenti[k]));
+            for (size_t i = 0; i < testo.size(); ++i) {
+                if (testo[i] == '\r' && i + 1 < testo.size() && testo[i + 1] == '\n') continue;
+                file.scrivi_byte(static_cast<uint8_t>(testo[i]));
+            }
+            file.completa();
+        }
+        form.conferma_uscite(in_utf8);
     } catch (const ErrorePiattaforma& e) {
         err << "compattatore: " << e.what() << '\n';
         return uscita_piattaforma;
     }
     return uscita_ok;
+}
+
+std::string messaggio_attesa(const std::string& cartella) {
+    return "waiting for another run in " + cartella + " to finish";
 }
 
 int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
@@ -313,8 +374,9 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
         "\n"
         "Exit status:\n"
         "  0  success (warnings allowed)\n"
-        "  1  the scenario's source files had an error (reported; what could be\n"
-        "     written is written), or --strict and a warning\n"
+        "  1  the scenario's source files had an error (reported; compile then\n"
+        "     replaces no file unless --partial, the no-argument run writes what\n"
+        "     could be written), or --strict and a warning\n"
         "  2  usage error\n"
         "  3  fatal error 1250 or 1251 (no binary file written)\n"
         "  4  a file could not be read or written");
@@ -377,6 +439,12 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     auto* opzione_rapporto =
         c->add_option("--report", rapporto, "Write a JSON report of the run to FILE")
             ->type_name("FILE");
+    c->add_flag("--partial", compila.parziale,
+                "After an error in the sources, write what could be\n"
+                "read (by default the earlier files are kept)");
+    c->add_flag("--no-wait", compila.senza_attesa,
+                "When another run works in the output directory, end at\n"
+                "once with status 4 instead of waiting for it");
 
     Lettura controlla;
     controlla.opzioni.solo_controllo = true;
@@ -408,6 +476,8 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     s->add_flag("--utf8", sorgenti.utf8,
                 "Write the files as UTF-8 with LF line ends (default:\n"
                 "Windows-1252 with CR LF, as the built-in run does)");
+    s->add_flag("--no-wait", sorgenti.senza_attesa,
+                "When another run works in DIR, end at once with status 4");
 
     std::string file_dump;
     std::string json_dump = "-";

@@ -21,6 +21,8 @@ struct OpzioniCompila {
     bool silenzioso = false;              // -q, --quiet
     bool rigoroso = false;                // --strict
     bool solo_controllo = false;          // `check`: no file is written
+    bool parziale = false;                // --partial: after a source error, write anyway
+    bool senza_attesa = false;            // --no-wait
 };
 
 // Scenario name and train number, as Windows-1252 bytes.
@@ -41,7 +43,11 @@ bool e_ingresso_standard(std::string_view file);
 struct OpzioniSorgenti {
     bool forza = false;  // --force: replace source files already there
     bool utf8 = false;   // --utf8: UTF-8 with LF line ends in place of Windows-1252 with CR LF
+    bool senza_attesa = false;  // --no-wait
 };
+
+// What a run says, once, when another run holds its folder.
+std::string messaggio_attesa(const std::string& cartella);
 
 // Each returns the exit status; messages go to `err`. `comando_compile` also serves `check`
 // (opzioni.solo_controllo), which finds and reports the same and writes nothing.

@@ -10,12 +10,14 @@
 #include "cli/incorporato.h"
 #include "core/errori.h"
 #include "platform/programma.h"
+#include "platform/segnali.h"
 #include "platform/terminale.h"
 
 namespace compattatore {
 
 int esegui(int argc, char** argv) {
     prepara_terminale();
+    prepara_segnali();
     try {
         const auto programma = argomenti_programma(argc, argv);
         if (programma.size() <= 1) return esegui_incorporato(cartella_eseguibile(), true);

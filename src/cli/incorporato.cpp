@@ -1,9 +1,12 @@
 #include "cli/incorporato.h"
 
+#include <iostream>
 #include <string>
 
+#include "cli/comandi.h"
 #include "core/errori.h"
 #include "core/form1.h"
+#include "platform/blocco_cartella.h"
 #include "platform/file.h"
 #include "platform/scelta_interfaccia.h"
 
@@ -21,6 +24,11 @@ int esegui_incorporato(const std::string& cartella, bool accanto_al_programma) {
         if (!accanto_al_programma && !crea_cartelle(cartella, motivo)) {
             throw ErrorePiattaforma(cartella + ": " + motivo);
         }
+        // One run at a time in the folder, from the first source written to the last file
+        // named.
+        const BloccoCartella blocco(cartella, true, [&] {
+            std::cerr << "compattatore: " << messaggio_attesa(cartella) << std::endl;
+        });
         return form.Form_Load();
     } catch (const ErroreFatale&) {
         return uscita_fatale;

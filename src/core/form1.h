@@ -26,6 +26,8 @@
 
 namespace compattatore {
 
+class Sostituzioni;
+
 // The source record that put a signal or a slowdown into the cells: its keyword as the
 // author wrote it, its position in metres and where its keyword stands.
 struct OrigineRecord {
@@ -120,6 +122,10 @@ class Form1 {
     // The built-in run deletes the sources after reading them; an author's files are kept.
     bool cancella_sorgenti = true;
 
+    // Where the outputs wait, complete, to be named together at the end of the run; null
+    // means each file takes its name as soon as it is complete.
+    Sostituzioni* uscite = nullptr;
+
     Interfaccia* interfaccia = nullptr;  // never null during a run
     std::ostream* messaggi = nullptr;    // warnings and error reports; null means std::cerr
     // Warnings are kept and counted but not printed (--quiet).
@@ -129,13 +135,14 @@ class Form1 {
     bool senza_file_binari = false;
 
     // The whole no-argument run. Returns the exit status (0 or 1); throws ErroreFatale
-    // after `errore`, ErrorePiattaforma when a file cannot be written.
+    // after `errore` (the documents are named), ErrorePiattaforma when a file cannot be
+    // written (no output is replaced).
     int Form_Load();
     // Shows " Errore n. " followed by `a` and ends the run (throws ErroreFatale).
     [[noreturn]] void errore(const std::string& a);
 
     // cartella + the system's separator ("/", "\" on Windows) + name, without looking at how
-    // the directory ends.
+    // the directory ends; the name, in Windows-1252, as the system spells it.
     static std::string unisci(const std::string& cartella, std::string_view nome);
     std::string percorso_programma(std::string_view nome) const;
     std::string percorso_uscita(std::string_view nome) const;
@@ -143,7 +150,7 @@ class Form1 {
     std::string percorso_treno() const;  // file_treno or the built-in name
 
     // Replaces a text file in cartella_programma with the lines of a table ended by the
-    // end marker (a table without it stops at its end).
+    // end marker (a table without it stops at its end). With `uscite` the file waits there.
     void scrivi_testo(std::string_view nome, const char* const* righe, size_t quante);
 
     // ---- writers and documents --------------------------------------------------------
@@ -202,6 +209,10 @@ class Form1 {
     // What the run found and did. The reader fills in where and why it set codice_errore
     // and its warnings; the compactor the rest.
     Resoconto resoconto;
+
+    // Names every complete file of `insieme` (Sostituzioni::conferma) and adds their names
+    // to `scritti`, those named before a failure included.
+    void conferma_uscite(Sostituzioni& insieme);
 
     // Reports the reader's error (number, meaning, position where the code has one) and a
     // marker-pass record as a warning.

@@ -7,6 +7,7 @@
 #include "core/codici_errore.h"
 #include "core/errori.h"
 #include "platform/file_sostitutivo.h"
+#include "platform/nomi_file.h"
 #include "platform/percorso.h"
 
 namespace compattatore {
@@ -20,17 +21,51 @@ int Form1::Form_Load() {
     numero_treno = "325";
     interfaccia->mostra_attesa();
 
+    // The two sources are written whole, read back from where they were written and never
+    // named, so that a run that stops anywhere leaves neither of them behind. The documents
+    // and the binary files wait, complete, and take their names together at the end.
+    Sostituzioni sorgenti;
+    Sostituzioni prodotti;
+    struct Ripristina {
+        Sostituzioni*& uscite;
+        ~Ripristina() { uscite = nullptr; }
+    } ripristina{uscite};
+    uscite = &sorgenti;
     dati_linea();
     dati_treno();
+    testo_linea = sorgenti.file(0).leggi_tutto();
+    testo_treno = sorgenti.file(1).leggi_tutto();
+
+    uscite = &prodotti;
     dati_note();
     dati_rallentamenti();
     dati_scheda();
 
     int32_t j = 1;
-    memorizza_percorso(j);
+    try {
+        memorizza_percorso(j);
+    } catch (const ErroreFatale&) {
+        // The fatal ending comes before any binary file: the documents stay, as they always did.
+        conferma_uscite(prodotti);
+        throw;
+    }
+    // After a reader error too: what could be written is written.
+    conferma_uscite(prodotti);
 
     interfaccia->chiudi_attesa();
     return resoconto.stato;
+}
+
+void Form1::conferma_uscite(Sostituzioni& insieme) {
+    struct Annota {
+        Form1& f;
+        Sostituzioni& s;
+        ~Annota() {
+            f.resoconto.scritti.insert(f.resoconto.scritti.end(), s.nominati().begin(),
+                                       s.nominati().end());
+        }
+    } annota{*this, insieme};
+    insieme.conferma();
 }
 
 void Form1::errore(const std::string& a) {
@@ -47,7 +82,7 @@ void Form1::errore(const std::string& a) {
 std::string Form1::unisci(const std::string& cartella, std::string_view nome) {
     std::string percorso = cartella;
     percorso += separatore_cartelle();
-    percorso += nome;
+    percorso += nome_per_il_sistema(nome);
     return percorso;
 }
 
@@ -69,13 +104,22 @@ std::string Form1::percorso_treno() const {
 }
 
 void Form1::scrivi_testo(std::string_view nome, const char* const* righe, size_t quante) {
-    FileSostitutivo file(percorso_programma(nome));
-    for (size_t i = 0; i < quante; ++i) {
-        const std::string_view riga = righe[i];
-        if (riga == marcatore_fine) break;
-        file.scrivi(riga);
-        file.scrivi("\r\n");
+    const auto scrivi_righe = [&](FileSostitutivo& file) {
+        for (size_t i = 0; i < quante; ++i) {
+            const std::string_view riga = righe[i];
+            if (riga == marcatore_fine) break;
+            file.scrivi(riga);
+            file.scrivi("\r\n");
+        }
+    };
+    if (uscite != nullptr) {
+        FileSostitutivo& file = uscite->nuovo(percorso_programma(nome), std::string(nome));
+        scrivi_righe(file);
+        file.completa();
+        return;
     }
+    FileSostitutivo file(percorso_programma(nome));
+    scrivi_righe(file);
     file.chiudi();
     resoconto.scritti.emplace_back(nome);
 }

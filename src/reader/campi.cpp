@@ -103,6 +103,7 @@ void Campi::leggi_testo(std::string& campo) {
             const char* q = p_;
             while (q < fine_ && *q != '"' && *q != '\r' && *q != '\n') ++q;
             if (campo.size() + static_cast<size_t>(q - p_) > testo_massimo) {
+                campo.clear();  // nothing of a refused text is kept
                 throw ErroreLettura(percorso_ + ": a text field is longer than 65535 bytes");
             }
             campo.append(p_, q);
@@ -138,6 +139,7 @@ void Campi::leggi_testo(std::string& campo) {
             size_t significativi = campo.size();
             while (significativi > 0 && spazio(campo[significativi - 1])) --significativi;
             if (significativi > testo_massimo) {
+                campo.clear();
                 throw ErroreLettura(percorso_ + ": a text field is longer than 65535 bytes");
             }
             campo.resize(testo_massimo + 1);

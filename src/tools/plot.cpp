@@ -36,6 +36,13 @@ int disegna_scenario(const char* comando, const std::string& sim, const std::str
     const std::string file_celle = radice + ".dat";
     const std::string file_linea = cartella + nome.substr(0, trattino) + "_linea.dat";
     const std::string uscita = output.empty() ? radice + estensione_uscita : output;
+    for (const auto* letto : {&sim, &file_celle, &file_linea}) {
+        if (scriverebbe_su(uscita, *letto)) {
+            err << "compattatore: " << comando << ": " << uscita << " would be written over "
+                << *letto << ", which it is drawn from\n";
+            return uscita_uso;
+        }
+    }
 
     std::string in_corso = sim;
     const char* cosa = "a scenario table";

@@ -248,6 +248,12 @@ void Form1::riempi_slot_riservati() {
 
 void Form1::scrivi_file_binari() {
     const auto scrivi = [this](const std::string& nome, auto&& codifica) {
+        if (uscite != nullptr) {
+            FileSostitutivo& file = uscite->nuovo(percorso_uscita(nome), nome);
+            codifica(file);
+            file.completa();
+            return;
+        }
         FileSostitutivo file(percorso_uscita(nome));
         codifica(file);
         file.chiudi();

@@ -448,12 +448,63 @@ TEST_F(Comandi, ReaderErrorIsReportedWithFileLineAndColumn) {
     EXPECT_EQ(r.at("reader"), nlohmann::json::parse(R"({"code": 8, "position": 29910})"));
     EXPECT_EQ(r.at("final"), r.at("reader"));
     EXPECT_EQ(r.at("fatal"), nullptr);
-    EXPECT_EQ(r.at("written").size(), 3u);  // what was stored is still written
+    EXPECT_EQ(r.at("written"), nlohmann::json::array());  // a source error replaces nothing
     const std::string inizio =
         "compattatore:" + (d / treno).string() + ":" + std::to_string(riga) + ":1: error 8: ";
     EXPECT_NE(messaggi.find(inizio), std::string::npos) << messaggi;
     EXPECT_NE(messaggi.find("29910"), std::string::npos) << messaggi;
     EXPECT_TRUE(fs::exists(d / treno));
+}
+
+// After a good compile, a broken source keeps the good files; with --partial the files hold
+// what could be read, as the compactor writes them when it names each file at once.
+TEST_F(Comandi, SourceErrorKeepsTheLastGoodBuildUnlessPartial) {
+    const auto d = sorgenti();
+    compila(d);
+    ASSERT_EQ(stato, 0) << messaggi;
+    std::vector<std::string> buoni;
+    for (const auto& n : binari) buoni.push_back(leggi(d / n));
+    sostituisci(d / treno, "stazione,   29900,", "stazione,   29910,");
+
+    auto r = compila(d);
+    EXPECT_EQ(stato, 1);
+    EXPECT_EQ(r.at("written"), nlohmann::json::array());
+    EXPECT_NE(messaggi.find("--partial"), std::string::npos) << messaggi;
+    for (size_t i = 0; i < binari.size(); ++i) {
+        EXPECT_TRUE(leggi(d / binari[i]) == buoni[i]) << binari[i] << " was replaced";
+    }
+
+    r = compila(d, {"--partial"});
+    EXPECT_EQ(stato, 1);
+    EXPECT_EQ(r.at("written").size(), 3u);
+    fs::create_directory(dir / "ogni_file");
+    prova::FormProva parziale(dir / "ogni_file");
+    parziale.form.file_linea = (d / linea).string();
+    parziale.form.file_treno = (d / treno).string();
+    parziale.form.cancella_sorgenti = false;
+    int32_t j = 1;
+    parziale.form.memorizza_percorso(j);
+    ASSERT_EQ(parziale.form.stato, 1);
+    std::vector<std::string> parziali;
+    for (size_t i = 0; i < binari.size(); ++i) {
+        parziali.push_back(leggi(d / binari[i]));
+        EXPECT_TRUE(parziali[i] == leggi(dir / "ogni_file" / binari[i])) << binari[i];
+    }
+    EXPECT_FALSE(parziali == buoni);
+}
+
+// A station name longer than a text of the scenario table can hold is a reader error,
+// whether it stands in quotes or not.
+TEST_F(Comandi, StationNameOverTheTextLimitIsAReaderError) {
+    for (const std::string virgolette : {"", "\""}) {
+        SCOPED_TRACE(virgolette.empty() ? "bare" : "quoted");
+        const auto d = sorgenti();
+        sostituisci(d / treno, "BEURA C.", virgolette + std::string(100000, 'B') + virgolette);
+        const auto r = compila(d, {"--partial"});
+        EXPECT_EQ(stato, 1) << messaggi;
+        EXPECT_EQ(r.at("reader").at("code"), 25);
+        EXPECT_NE(messaggi.find("error 25"), std::string::npos) << messaggi;
+    }
 }
 
 TEST_F(Comandi, PassRecordIsAWarningAndKeptApartFromTheReader) {

@@ -248,14 +248,9 @@ int comando_compile(const OpzioniCompila& o, std::ostream& err) {
         form.uscite = nullptr;
         // A source error (or a warning, with --strict) keeps the last good build, unless the
         // author asks for what could be read.
-        const bool fallita = stato != uscita_ok || (o.rigoroso && form.numero_avvisi() > 0);
-        if (!fallita || o.parziale) {
-            form.conferma_uscite(prodotti);
-        } else if (prodotti.quanti() > 0) {
-            prodotti.abbandona();
-            err << "compattatore: no file replaced, the earlier ones are kept (--partial writes "
-                   "what could be read)\n";
-        }
+        const bool fallita =
+            stato != uscita_ok || (o.rigoroso && form.resoconto.numero_avvisi() > 0);
+        if (!fallita || o.parziale) form.conferma_uscite(prodotti);
     } catch (const ErroreFatale& e) {
         err << "compattatore:" << e.what() << '\n';
         stato = uscita_fatale;
@@ -439,10 +434,10 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     auto* opzione_rapporto =
         c->add_option("--report", rapporto, "Write a JSON report of the run to FILE")
             ->type_name("FILE");
-    c->add_flag("--partial", compila.parziale,
+    c->add_flag("--partial", compila.opzioni.parziale,
                 "After an error in the sources, write what could be\n"
                 "read (by default the earlier files are kept)");
-    c->add_flag("--no-wait", compila.senza_attesa,
+    c->add_flag("--no-wait", compila.opzioni.senza_attesa,
                 "When another run works in the output directory, end at\n"
                 "once with status 4 instead of waiting for it");
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -122,6 +123,18 @@ struct Esito {
 // no-argument run stays on the terminal; standard input is empty unless a file is given,
 // standard output and standard error are collected (tests/platform/<system>/sistema_prova.cpp).
 Esito esegui(const std::vector<std::string>& argomenti, const Avvio& avvio = {});
+
+// The program running in a child, started by `avvia` (POSIX only).
+struct Processo {
+    int pid = -1;
+    std::unique_ptr<CartellaTemporanea> raccolta;  // standard output and error
+    // Waits for the child's end.
+    Esito attendi();
+};
+
+// Starts the program as `esegui` does and returns at once, so that a test can signal it or
+// start another beside it. POSIX only.
+Processo avvia(const std::vector<std::string>& argomenti, const Avvio& avvio = {});
 
 // As root, gives root up for good: no supplementary groups, then the group and user
 // `nessuno` (65534). Without root there is nothing to give up. False when a step failed.

@@ -497,7 +497,7 @@ TEST_F(Comandi, SourceErrorKeepsTheLastGoodBuildUnlessPartial) {
 TEST_F(Comandi, StationNameOverTheTextLimitIsAReaderError) {
     for (const std::string virgolette : {"", "\""}) {
         SCOPED_TRACE(virgolette.empty() ? "bare" : "quoted");
-        const auto d = sorgenti();
+        const auto d = sorgenti(virgolette.empty() ? "nuda" : "tra_virgolette");
         sostituisci(d / treno, "BEURA C.", virgolette + std::string(100000, 'B') + virgolette);
         const auto r = compila(d, {"--partial"});
         EXPECT_EQ(stato, 1) << messaggi;

@@ -15,7 +15,8 @@ bool file_sulla_via(const std::wstring& nome) {
     for (size_t fine = nome.find_last_of(L"\\/"); fine != std::wstring::npos && fine > 0;
          fine = nome.find_last_of(L"\\/", fine - 1)) {
         const DWORD attributi = GetFileAttributesW(nome.substr(0, fine).c_str());
-        if (attributi != INVALID_FILE_ATTRIBUTES) return (attributi & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        if (attributi != INVALID_FILE_ATTRIBUTES)
+            return (attributi & FILE_ATTRIBUTE_DIRECTORY) == 0;
     }
     return false;
 }

@@ -1,95 +1,126 @@
+// Temporaries on Windows are named files with a short name of fixed length beside the final
+// name; a complete one is renamed over the final name, the files of a set one right after the
+// other, with interruptions from the console held back meanwhile. A rename that meets a file
+// another program holds open is tried again for a moment.
 #include "platform/file_sostitutivo.h"
-
-#include <fcntl.h>
-#include <io.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <span>
 
 #include "core/errori.h"
+#include "platform/segnali.h"
 #include "platform/windows/sistema_windows.h"
 
 namespace compattatore {
 
 namespace {
 
-// fd_ is a C run-time descriptor over the system's handle of the temporary file.
-HANDLE maniglia(int fd) {
-    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-}
-
 std::string messaggio(const char* azione, const std::string& percorso, DWORD err) {
     return std::string("cannot ") + azione + " " + percorso + ": " + motivo(err);
 }
 
-// A name for the temporary file that no other run picks at the same moment.
-std::wstring nome_temporaneo(const std::wstring& cartella, const std::wstring& nome) {
+// A short name for the temporary that no other run picks at the same moment.
+std::wstring nome_temporaneo(const std::wstring& cartella) {
     static std::atomic<unsigned> contatore{0};
-    wchar_t coda[40];
-    std::swprintf(coda, std::size(coda), L".%08lx%04x%04x", GetCurrentProcessId(),
-                  static_cast<unsigned>(GetTickCount64() & 0xFFFF), contatore++ & 0xFFFF);
-    return cartella + L"." + nome + coda;
+    wchar_t nome[40];
+    std::swprintf(nome, std::size(nome), L".compattatore-%08lx%04x",
+                  static_cast<unsigned long>(GetCurrentProcessId()), contatore++ & 0xFFFF);
+    return cartella + nome;
 }
 
-// Renames the temporary over the final name. The rename of a file that another program holds
-// open is refused as access denied, like that of a file that may not be written; only a look
-// at the final file tells the two apart.
-bool sostituisci(const std::wstring& da, const std::wstring& a) {
-    if (MoveFileExW(da.c_str(), a.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-    }
-    DWORD err = GetLastError();
-    if (err == ERROR_ACCESS_DENIED) {
-        const HANDLE h =
-            CreateFileW(a.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (h == INVALID_HANDLE_VALUE) {
-            if (in_uso(GetLastError())) err = GetLastError();
-        } else {
-            CloseHandle(h);
+bool scrivi_in_maniglia(HANDLE h, const uint8_t* dati, size_t quanti, uint64_t offset, DWORD& err) {
+    while (quanti > 0) {
+        const DWORD parte = static_cast<DWORD>(std::min<size_t>(quanti, DWORD{1} << 30));
+        OVERLAPPED o{};
+        o.Offset = static_cast<DWORD>(offset);
+        o.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD scritti = 0;
+        if (!WriteFile(h, dati, parte, &scritti, &o)) {
+            err = GetLastError();
+            return false;
         }
+        if (scritti == 0) {
+            err = ERROR_DISK_FULL;
+            return false;
+        }
+        dati += scritti;
+        quanti -= scritti;
+        offset += scritti;
     }
-    SetLastError(err);
-    return false;
+    return true;
+}
+
+bool leggi_da_maniglia(HANDLE h, uint8_t* dove, size_t quanti, uint64_t offset, DWORD& err) {
+    while (quanti > 0) {
+        const DWORD parte = static_cast<DWORD>(std::min<size_t>(quanti, DWORD{1} << 30));
+        OVERLAPPED o{};
+        o.Offset = static_cast<DWORD>(offset);
+        o.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD letti = 0;
+        if (!ReadFile(h, dove, parte, &letti, &o) || letti == 0) {
+            err = letti == 0 ? ERROR_HANDLE_EOF : GetLastError();
+            return false;
+        }
+        dove += letti;
+        quanti -= letti;
+        offset += letti;
+    }
+    return true;
+}
+
+uint64_t dimensione(HANDLE h) {
+    LARGE_INTEGER d{};
+    return GetFileSizeEx(h, &d) ? static_cast<uint64_t>(d.QuadPart) : 0;
 }
 
 }  // namespace
 
-FileSostitutivo::FileSostitutivo(std::string percorso) : percorso_(std::move(percorso)) {
+struct Temporaneo {
+    HANDLE h = INVALID_HANDLE_VALUE;
+    std::wstring nome;  // the temporary's path
+    DaRimuovere registro;
+
+    ~Temporaneo() {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        if (!nome.empty()) DeleteFileW(nome.c_str());
+    }
+};
+
+FileSostitutivo::FileSostitutivo(std::string percorso)
+    : percorso_(std::move(percorso)), t_(std::make_unique<Temporaneo>()) {
     const std::wstring finale = in_utf16(percorso_);
+    const DWORD attributi = GetFileAttributesW(finale.c_str());
+    if (finale.empty() || finale.back() == L'\\' || finale.back() == L'/' ||
+        (attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
+        t_.reset();
+        throw ErrorePiattaforma(messaggio("replace", percorso_, ERROR_DIRECTORY));
+    }
     const auto barra = finale.find_last_of(L"\\/");
     const std::wstring cartella = barra == std::wstring::npos ? L"" : finale.substr(0, barra + 1);
-    const std::wstring nome = barra == std::wstring::npos ? finale : finale.substr(barra + 1);
-    HANDLE h = INVALID_HANDLE_VALUE;
+    const SenzaInterruzioni senza;
     DWORD err = 0;
-    for (int tentativo = 0; tentativo < 100 && h == INVALID_HANDLE_VALUE; ++tentativo) {
-        const std::wstring temporaneo = nome_temporaneo(cartella, nome);
-        h = CreateFileW(temporaneo.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    for (int tentativo = 0; tentativo < 100 && t_->h == INVALID_HANDLE_VALUE; ++tentativo) {
+        const std::wstring temporaneo = nome_temporaneo(cartella);
+        t_->h = CreateFileW(temporaneo.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         err = GetLastError();
-        if (h != INVALID_HANDLE_VALUE) temporaneo_ = da_utf16(temporaneo);
+        if (t_->h != INVALID_HANDLE_VALUE) {
+            t_->nome = temporaneo;
+            t_->registro = DaRimuovere(da_utf16(temporaneo));
+        }
         if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) break;
     }
-    if (h == INVALID_HANDLE_VALUE) throw ErrorePiattaforma(messaggio("create", percorso_, err));
-    fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
-    if (fd_ == -1) {
-        CloseHandle(h);
-        fallisci("create", ERROR_TOO_MANY_OPEN_FILES);
-    }
+    if (t_->h == INVALID_HANDLE_VALUE) fallisci("create", static_cast<int>(err));
     buffer_.reserve(capacita);
 }
 
-FileSostitutivo::~FileSostitutivo() {
-    if (fd_ != -1) _close(fd_);
-    if (!temporaneo_.empty()) DeleteFileW(in_utf16(temporaneo_).c_str());
-}
+FileSostitutivo::~FileSostitutivo() = default;
 
 void FileSostitutivo::fallisci(const char* azione, int err) {
-    if (fd_ != -1) _close(fd_);
-    fd_ = -1;
-    if (!temporaneo_.empty()) DeleteFileW(in_utf16(temporaneo_).c_str());
-    temporaneo_.clear();
+    t_.reset();
     throw ErrorePiattaforma(messaggio(azione, percorso_, static_cast<DWORD>(err)));
 }
 
@@ -97,7 +128,12 @@ void FileSostitutivo::scrivi(const void* dati, size_t quanti) {
     const auto* p = static_cast<const uint8_t*>(dati);
     if (quanti >= capacita) {
         svuota();
-        scrivi_tutto(p, quanti);
+        if (!t_) fallisci("write", ERROR_INVALID_HANDLE);
+        DWORD err = 0;
+        if (!scrivi_in_maniglia(t_->h, p, quanti, scritti_, err)) {
+            fallisci("write", static_cast<int>(err));
+        }
+        scritti_ += quanti;
         return;
     }
     while (quanti > 0) {
@@ -109,41 +145,109 @@ void FileSostitutivo::scrivi(const void* dati, size_t quanti) {
     }
 }
 
-void FileSostitutivo::scrivi_tutto(const uint8_t* dati, size_t quanti) {
-    while (quanti > 0) {
-        const DWORD parte = static_cast<DWORD>(std::min<size_t>(quanti, DWORD{1} << 30));
-        DWORD scritti = 0;
-        if (!WriteFile(maniglia(fd_), dati, parte, &scritti, nullptr)) {
-            fallisci("write", static_cast<int>(GetLastError()));
-        }
-        if (scritti == 0) fallisci("write", ERROR_DISK_FULL);
-        dati += scritti;
-        quanti -= scritti;
-    }
-}
-
 void FileSostitutivo::svuota() {
-    scrivi_tutto(buffer_.data(), buffer_.size());
+    if (buffer_.empty()) return;
+    if (!t_ || completo_) fallisci("write", ERROR_INVALID_HANDLE);
+    DWORD err = 0;
+    if (!scrivi_in_maniglia(t_->h, buffer_.data(), buffer_.size(), scritti_, err)) {
+        fallisci("write", static_cast<int>(err));
+    }
+    scritti_ += buffer_.size();
     buffer_.clear();
 }
 
-void FileSostitutivo::chiudi() {
+void FileSostitutivo::scrivi_in(uint64_t offset, const void* dati, size_t quanti) {
     svuota();
-    const int fd = fd_;
-    fd_ = -1;
-    // The last bytes reach the file, or the failure is known, before the rename.
-    if (!FlushFileBuffers(maniglia(fd))) {
-        const DWORD err = GetLastError();
-        _close(fd);
+    if (!t_ || completo_) fallisci("write", ERROR_INVALID_HANDLE);
+    DWORD err = 0;
+    if (!scrivi_in_maniglia(t_->h, static_cast<const uint8_t*>(dati), quanti, offset, err)) {
         fallisci("write", static_cast<int>(err));
     }
-    if (_close(fd) != 0) fallisci("write", static_cast<int>(GetLastError()));
-    const std::wstring temporaneo = in_utf16(temporaneo_);
-    const std::wstring finale = in_utf16(percorso_);
-    if (!riprova_se_in_uso([&] { return sostituisci(temporaneo, finale); })) {
-        fallisci("replace", static_cast<int>(GetLastError()));
+}
+
+void FileSostitutivo::accoda(FileSostitutivo& altro) {
+    svuota();
+    if (!t_ || completo_ || !altro.t_ || !altro.completo_) fallisci("write", ERROR_INVALID_HANDLE);
+    const uint64_t quanti = dimensione(altro.t_->h);
+    std::vector<uint8_t> pezzo(capacita);
+    for (uint64_t da = 0; da < quanti;) {
+        const size_t parte = static_cast<size_t>(std::min<uint64_t>(quanti - da, pezzo.size()));
+        DWORD err = 0;
+        if (!leggi_da_maniglia(altro.t_->h, pezzo.data(), parte, da, err) ||
+            !scrivi_in_maniglia(t_->h, pezzo.data(), parte, scritti_ + da, err)) {
+            fallisci("write", static_cast<int>(err));
+        }
+        da += parte;
     }
-    temporaneo_.clear();
+    scritti_ += quanti;
+}
+
+void FileSostitutivo::completa() {
+    if (completo_) return;
+    svuota();
+    if (!t_) fallisci("write", ERROR_INVALID_HANDLE);
+    // The last bytes reach the file, or the failure is known, before any rename.
+    if (!FlushFileBuffers(t_->h)) fallisci("write", static_cast<int>(GetLastError()));
+    completo_ = true;
+}
+
+std::string FileSostitutivo::leggi_tutto() {
+    completa();
+    std::string byte(static_cast<size_t>(dimensione(t_->h)), '\0');
+    DWORD err = 0;
+    if (!leggi_da_maniglia(t_->h, reinterpret_cast<uint8_t*>(byte.data()), byte.size(), 0, err)) {
+        fallisci("read", static_cast<int>(err));
+    }
+    return byte;
+}
+
+void FileSostitutivo::chiudi() {
+    completa();
+    FileSostitutivo* uno[] = {this};
+    nomina(uno, [](size_t) {});
+}
+
+void FileSostitutivo::nomina(std::span<FileSostitutivo* const> pronti,
+                             const std::function<void(size_t)>& nominato) {
+    // Every final name is checked before the first is given.
+    for (const FileSostitutivo* f : pronti) {
+        const DWORD a = GetFileAttributesW(in_utf16(f->percorso_).c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            throw ErrorePiattaforma(messaggio("replace", f->percorso_, ERROR_DIRECTORY));
+        }
+    }
+    const SenzaInterruzioni senza;
+    for (size_t i = 0; i < pronti.size(); ++i) {
+        FileSostitutivo& f = *pronti[i];
+        Temporaneo& t = *f.t_;
+        CloseHandle(t.h);
+        t.h = INVALID_HANDLE_VALUE;
+        const std::wstring finale = in_utf16(f.percorso_);
+        if (!riprova_se_in_uso([&] {
+                return MoveFileExW(t.nome.c_str(), finale.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+            })) {
+            const DWORD err = GetLastError();
+            f.t_.reset();
+            throw ErrorePiattaforma(messaggio("replace", f.percorso_, err));
+        }
+        t.nome.clear();
+        t.registro.rilascia();
+        f.t_.reset();
+        nominato(i);
+    }
+}
+
+bool scriverebbe_su(const std::string& uscita, const std::string& sorgente) {
+    const std::filesystem::path u(in_utf16(uscita));
+    const std::filesystem::path s(in_utf16(sorgente));
+    std::error_code ec;
+    if (std::filesystem::equivalent(u, s, ec) && !ec) return true;
+    std::error_code ec1;
+    std::error_code ec2;
+    const auto cu = std::filesystem::weakly_canonical(u, ec1);
+    const auto cs = std::filesystem::weakly_canonical(s, ec2);
+    return !ec1 && !ec2 && cu == cs;
 }
 
 }  // namespace compattatore

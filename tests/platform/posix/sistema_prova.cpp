@@ -27,13 +27,14 @@ bool lascia_privilegi() {
     return ::setgroups(0, nullptr) == 0 && ::setgid(nessuno) == 0 && ::setuid(nessuno) == 0;
 }
 
-Esito esegui(const std::vector<std::string>& argomenti, const Avvio& avvio) {
-    const CartellaTemporanea raccolta("esito");
-    const std::string file_uscita = raccolta / "stdout";
-    const std::string file_errori = raccolta / "stderr";
-    const pid_t figlio = ::fork();
-    if (figlio < 0) throw std::system_error(errno, std::generic_category(), "fork");
-    if (figlio == 0) {
+Processo avvia(const std::vector<std::string>& argomenti, const Avvio& avvio) {
+    Processo p;
+    p.raccolta = std::make_unique<CartellaTemporanea>("esito");
+    const std::string file_uscita = *p.raccolta / "stdout";
+    const std::string file_errori = *p.raccolta / "stderr";
+    p.pid = ::fork();
+    if (p.pid < 0) throw std::system_error(errno, std::generic_category(), "fork");
+    if (p.pid == 0) {
         const int out = ::open(file_uscita.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = ::open(file_errori.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int in =
@@ -46,8 +47,9 @@ Esito esegui(const std::vector<std::string>& argomenti, const Avvio& avvio) {
         ::unsetenv("DISPLAY");
         ::unsetenv("WAYLAND_DISPLAY");
         if (avvio.dimensione_file != 0) {
-            // Ignored, SIGXFSZ turns the write past the limit into an EFBIG failure.
-            ::signal(SIGXFSZ, SIG_IGN);
+            // As a shell leaves it: the program itself must turn a write past the limit into
+            // an ordinary failure.
+            ::signal(SIGXFSZ, SIG_DFL);
             const auto limite = static_cast<rlim_t>(avvio.dimensione_file);
             const rlimit r{limite, limite};
             if (::setrlimit(RLIMIT_FSIZE, &r) != 0) ::_exit(121);
@@ -59,14 +61,23 @@ Esito esegui(const std::vector<std::string>& argomenti, const Avvio& avvio) {
         ::execv(argv[0], argv.data());
         ::_exit(123);
     }
+    return p;
+}
+
+Esito Processo::attendi() {
     int stato = 0;
-    while (::waitpid(figlio, &stato, 0) < 0) {
+    while (::waitpid(pid, &stato, 0) < 0) {
         if (errno != EINTR) throw std::system_error(errno, std::generic_category(), "waitpid");
     }
     Esito e;
     e.stato = WIFEXITED(stato) ? WEXITSTATUS(stato) : 128 + WTERMSIG(stato);
-    e.uscita = leggi(file_uscita);
-    e.errori = leggi(file_errori);
+    e.uscita = leggi(raccolta->percorso / "stdout");
+    e.errori = leggi(raccolta->percorso / "stderr");
+    return e;
+}
+
+Esito esegui(const std::vector<std::string>& argomenti, const Avvio& avvio) {
+    Esito e = avvia(argomenti, avvio).attendi();
     EXPECT_LT(e.stato, 120) << "the child could not be prepared, the program not started, or a "
                                "signal ended it";
     return e;

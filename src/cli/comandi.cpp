@@ -54,6 +54,11 @@ std::string esadecimale(char32_t c) {
     return s.str();
 }
 
+// The largest source file read: the line file of the largest scenario the compactor takes
+// (1000 km with an item in every cell it can hold) is under 300 KB, so a bigger file is not
+// a source, and a device or an endless pipe given by mistake ends at once.
+constexpr uint64_t massimo_sorgente = uint64_t{64} << 20;
+
 // Reads a source file that an author may have saved as UTF-8 and hands its Windows-1252 form
 // to the reader, so each source is read from disk once. A file that cannot be read is a
 // failure of the platform (status 4, with the system's reason), found before anything is
@@ -65,7 +70,8 @@ int prepara_sorgente(const std::string& file, std::optional<std::string>& testo,
     const bool standard = e_ingresso_standard(file);
     const std::string percorso = standard ? std::string(nome_ingresso) : file;
     try {
-        byte = standard ? leggi_ingresso_standard() : leggi_file(file, Accetta::ogni_file);
+        byte = standard ? leggi_ingresso_standard(massimo_sorgente)
+                        : leggi_file(file, Accetta::solo_regolare, massimo_sorgente);
     } catch (const ErrorePiattaforma& e) {
         err << "compattatore: " << e.what() << '\n';
         return uscita_piattaforma;
@@ -410,6 +416,7 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
         a->add_flag("--strict", l.opzioni.rigoroso, "End with status 1 when there is a warning");
     };
     constexpr const char* sorgenti_lette =
+        "A source is a regular file of at most 64 MiB, or - for standard input.\n"
         "A source that is valid UTF-8, or UTF-16 with a byte-order mark, is converted to\n"
         "Windows-1252 (a character with no Windows-1252 form is an error); any other is read\n"
         "as Windows-1252. What the reader passes over although it looks meant (a keyword\n"

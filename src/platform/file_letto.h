@@ -41,12 +41,18 @@ class FileInLettura {
     uint64_t dimensione_ = 0;
 };
 
-// The whole content of the file at `percorso`. Throws ErrorePiattaforma, "cannot read PATH:
-// reason".
-std::string leggi_file(const std::string& percorso, Accetta accetta = Accetta::solo_regolare);
+// No bound on what a reading takes.
+constexpr uint64_t senza_limite = UINT64_MAX;
 
-// The whole of standard input, read to its end. Throws ErrorePiattaforma, "cannot read
-// standard input: reason".
-std::string leggi_ingresso_standard();
+// The whole content of the file at `percorso`. Throws ErrorePiattaforma, "cannot read PATH:
+// reason"; a file of more than `massimo` bytes is refused before it is read (or, where the
+// system gives no size, as soon as it passes the bound), so a huge or endless file costs
+// neither time nor memory.
+std::string leggi_file(const std::string& percorso, Accetta accetta = Accetta::solo_regolare,
+                       uint64_t massimo = senza_limite);
+
+// The whole of standard input, read to its end, and no more than `massimo` bytes. Throws
+// ErrorePiattaforma, "cannot read standard input: reason".
+std::string leggi_ingresso_standard(uint64_t massimo = senza_limite);
 
 }  // namespace compattatore

@@ -11,9 +11,12 @@ namespace compattatore {
 
 bool FileInLettura::apri(const std::string& percorso, std::string& motivo, Accetta accetta) {
     chiudi();
+    // Where only a regular file will do, a FIFO is opened without waiting for its writer, and
+    // then refused.
+    const int modo = O_RDONLY | O_CLOEXEC | (accetta == Accetta::solo_regolare ? O_NONBLOCK : 0);
     int fd = -1;
     do {
-        fd = ::open(percorso.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(percorso.c_str(), modo);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         motivo = std::strerror(errno);
@@ -26,7 +29,7 @@ bool FileInLettura::apri(const std::string& percorso, std::string& motivo, Accet
     }
     if (errore != 0) {
         ::close(fd);
-        motivo = std::strerror(errore);
+        motivo = errore == EINVAL ? "not a regular file" : std::strerror(errore);
         return false;
     }
     maniglia_ = fd;

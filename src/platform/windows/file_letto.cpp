@@ -40,7 +40,7 @@ bool FileInLettura::apri(const std::string& percorso, std::string& motivo_, Acce
     LARGE_INTEGER dimensione{};
     if (accetta == Accetta::solo_regolare && !disco) {
         CloseHandle(h);
-        motivo_ = motivo(ERROR_NOT_SUPPORTED);
+        motivo_ = "not a regular file";
         return false;
     }
     maniglia_ = reinterpret_cast<std::intptr_t>(h);

@@ -18,7 +18,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <map>
 #include <random>
@@ -326,6 +328,46 @@ TEST(Guasti, CompileWithASourceMissingOrUnreadable) {
     }
 }
 
+// A source that cannot be one (a device, a FIFO, a file far larger than any scenario, an
+// endless standard input) is refused at once, before anything is read into memory or written.
+TEST(Guasti, SourcesThatAreNotSourceFilesAreRefusedAtOnce) {
+    Cartella sorgenti;
+    scrivi_sorgenti(sorgenti);
+    const std::string fifo = sorgenti / "fifo.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string grande = sorgenti / "grande.txt";
+    {
+        // Sparse: a gigabyte that takes no room on the disk.
+        std::ofstream f(grande, std::ios::binary);
+        f.seekp((int64_t{1} << 30) - 1);
+        f.put('\n');
+    }
+    struct Caso {
+        const char* descrizione;
+        std::string linea;
+        fs::path ingresso;
+        const char* motivo;
+    };
+    const Caso casi[] = {
+        {"/dev/zero", "/dev/zero", {}, "/dev/zero: not a regular file"},
+        {"a FIFO", fifo, {}, "fifo.txt: not a regular file"},
+        {"a 1 GB file", grande, {}, "grande.txt: larger than 64 MiB"},
+        {"/dev/zero on standard input", "-", "/dev/zero", "standard input: larger than 64 MiB"},
+    };
+    for (const auto& caso : casi) {
+        SCOPED_TRACE(caso.descrizione);
+        Cartella uscita;
+        const auto precedenti = prepara_precedenti(uscita.percorso, binari);
+        const auto e = esegui({COMPATTATORE_EXE, "compile", caso.linea, sorgenti / treno, "--name",
+                               "GRANDE", "--output", uscita.percorso.string()},
+                              {.ingresso = caso.ingresso});
+        EXPECT_EQ(e.stato, 4) << e.errori;
+        EXPECT_NE(e.errori.find(caso.motivo), std::string::npos) << e.errori;
+        controlla_intatti(uscita.percorso, precedenti);
+        EXPECT_EQ(uscita.nomi().size(), binari.size());
+    }
+}
+
 // Outputs that are not files of their own receive the bytes and stay what they were; an
 // output that is a source is refused before anything is written.
 TEST(Guasti, ReportIntoSpecialFilesOrOntoASource) {
@@ -475,6 +517,14 @@ void uccidi_a_caso(const Uccisioni& u, int volte) {
     EXPECT_GT(interrotte, volte / 2);
 }
 
+// Each kind of run is killed this many times with each signal. Under the sanitizers every
+// run is several times slower, and fewer runs already reach into every step.
+#ifdef COMPATTATORE_SANITIZE
+constexpr int uccisioni = 10;
+#else
+constexpr int uccisioni = 50;
+#endif
+
 TEST(Interruzioni, MaximalCompileKilledAtRandomMoments) {
     const fs::path& m = scenario_massimo();
     Cartella uscita;
@@ -483,14 +533,14 @@ TEST(Interruzioni, MaximalCompileKilledAtRandomMoments) {
                    uscita.percorso,
                    {"MASSIMO_linea.dat", "MASSIMO_9999.sim", "MASSIMO_9999.dat"},
                    {}},
-                  50);
+                  uccisioni);
 }
 
 TEST(Interruzioni, NoArgumentRunKilledAtRandomMoments) {
     Cartella c;
     uccidi_a_caso(
         {{prova::copia_programma(c.percorso)}, c.percorso, uscite_predefinite(), {"compattatore"}},
-        50);
+        uccisioni);
 }
 
 // Two runs started together in one folder: the second waits for the first, and what is left

@@ -90,7 +90,7 @@ std::string motivo_atteso(Motivo m) {
         case Motivo::cartella:
             return std::strerror(EISDIR);
         case Motivo::non_regolare:
-            return std::strerror(EINVAL);
+            return "not a regular file";
         case Motivo::cartella_piena:
             return std::strerror(ENOTEMPTY);
         case Motivo::non_cartella:

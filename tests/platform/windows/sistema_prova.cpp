@@ -109,7 +109,7 @@ std::string motivo_atteso(Motivo m) {
         case Motivo::non_cartella:
             return messaggio_sistema(ERROR_DIRECTORY);
         case Motivo::non_regolare:
-            return messaggio_sistema(ERROR_NOT_SUPPORTED);
+            return "not a regular file";
         case Motivo::cartella_piena:
             return messaggio_sistema(ERROR_DIR_NOT_EMPTY);
     }

@@ -10,7 +10,6 @@
 
 #include <fcntl.h>
 #include <sched.h>
-#include <signal.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -20,6 +19,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -81,9 +81,10 @@ bool passa_per_proc(std::string percorso) {
         if (::lstat(percorso.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
         std::string bersaglio(static_cast<size_t>(st.st_size) + 256, '\0');
         const ssize_t n = ::readlink(percorso.c_str(), bersaglio.data(), bersaglio.size());
-        if (n < 0) return false;
+        if (n <= 0) return false;
         bersaglio.resize(static_cast<size_t>(n));
-        percorso = bersaglio.front() == '/' ? bersaglio : cartella_di(percorso) + "/" + bersaglio;
+        if (bersaglio.front() != '/') bersaglio.insert(0, cartella_di(percorso) + "/");
+        percorso = std::move(bersaglio);
     }
     return false;
 }
@@ -385,7 +386,7 @@ void esegui_senza_interruzioni(Piano& piano) {
     sigset_t prima;
     ::sigfillset(&tutti);
     ::pthread_sigmask(SIG_BLOCK, &tutti, &prima);
-    constexpr size_t pila = 64 * 1024;
+    constexpr size_t pila = size_t{64} * 1024;
     void* memoria = ::mmap(nullptr, pila, PROT_READ | PROT_WRITE,
                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
     pid_t pid = -1;

@@ -1,9 +1,9 @@
 #include "platform/segnali.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 

@@ -86,6 +86,25 @@ else()
   message(STATUS "help2man or gzip not found: the manual page is not built or installed")
 endif()
 
+# The manual page of the source format (section 5), written by hand in docs/.
+if(GZIP_PROGRAM)
+  set(COMPATTATORE_MAN_FORMATO ${CMAKE_BINARY_DIR}/compattatore.5.gz)
+  add_custom_command(
+    OUTPUT ${COMPATTATORE_MAN_FORMATO}
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/docs/compattatore.5
+            ${CMAKE_BINARY_DIR}/compattatore.5
+    COMMAND ${GZIP_PROGRAM} -9 -n -f ${CMAKE_BINARY_DIR}/compattatore.5
+    DEPENDS ${PROJECT_SOURCE_DIR}/docs/compattatore.5
+    COMMENT "Compressing the manual page compattatore.5"
+    VERBATIM)
+  add_custom_target(compattatore_man_formato ALL DEPENDS ${COMPATTATORE_MAN_FORMATO})
+  install(FILES ${COMPATTATORE_MAN_FORMATO} DESTINATION ${CMAKE_INSTALL_MANDIR}/man5
+          COMPONENT programma)
+else()
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/compattatore.5 DESTINATION ${CMAKE_INSTALL_MANDIR}/man5
+          COMPONENT programma)
+endif()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${COMPATTATORE_PACCHETTO_PROGRAMMA})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

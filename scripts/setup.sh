@@ -7,7 +7,7 @@ packages=(
   g++ clang clang-tidy libclang-rt-14-dev cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev libfltk1.3-dev
   help2man xvfb xauth xfonts-base fonts-dejavu-core xdotool x11-apps imagemagick libxml2-utils
-  python3 dpkg-dev time bash-completion lintian
+  python3 dpkg-dev time bash-completion lintian man-db groff-base
   # The view's browser test: headless Chromium.
   chromium
   # The Windows build: the cross compiler, GoogleTest's sources, Wine to run it, NSIS to package it.

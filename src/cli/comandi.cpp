@@ -372,6 +372,7 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     app.require_subcommand(1);
     app.footer(
         "Each command describes itself: compattatore COMMAND --help\n"
+        "The line and train source files are described in: man 5 compattatore\n"
         "\n"
         "Exit status:\n"
         "  0  success (warnings allowed)\n"
@@ -432,7 +433,10 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     c->footer(std::string("Writes NAME_linea.dat (the track plan), NAME_NUMBER.sim (the scenario "
                           "table) and\nNAME_NUMBER.dat (the track cells). The source files are "
                           "read, never changed or\ndeleted. ") +
-              sorgenti_lette);
+              sorgenti_lette +
+              "\nNUMBER is what stands between NAME_ and -.txt in the name of TRAIN_FILE; a "
+              "train\nfile whose name does not begin with NAME_ gives what follows its last "
+              "'_'.\nThe source format, record by record, and every error: man 5 compattatore");
     opzioni_lettura(c, compila);
     auto* opzione_uscita = c->add_option("--output", uscita,
                                          "Directory for the binary files, created when\n"

@@ -63,7 +63,8 @@ struct Avviso {
 
 // The reader's error as messages and reports tell it: the code and position it left, the
 // file it was reading, the line and column (from 1) of the field concerned (0 when no field
-// is) and the cause in words (empty when the code's own meaning says it all).
+// is) and the message in UTF-8: the cause in words, or, when the reader gave none, the
+// code's meaning (filled in as the error is reported).
 struct ErroreSorgente {
     int32_t codice = 0;
     int32_t posizione = 0;
@@ -214,7 +215,7 @@ class Form1 {
     // to `scritti`, those named before a failure included.
     void conferma_uscite(Sostituzioni& insieme);
 
-    // Reports the reader's error (number, meaning, position where the code has one) and a
+    // Reports the reader's error (file, line and column, number and message) and a
     // marker-pass record as a warning.
     void segnala_errore_lettore();
     void segnala_registrazione(const Registrazione& r);

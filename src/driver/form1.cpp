@@ -129,17 +129,20 @@ std::ostream& Form1::uscita_messaggi() {
 }
 
 void Form1::segnala_errore_lettore() {
-    const ErroreSorgente& e = resoconto.lettore;
-    const auto d = descrivi_codice(e.codice);
+    ErroreSorgente& e = resoconto.lettore;
+    if (e.messaggio.empty()) {
+        // No cause in words: the code's meaning, with the position where the code has one.
+        const auto d = descrivi_codice(e.codice);
+        e.messaggio = d.significato;
+        if (d.con_posizione) e.messaggio += " (position " + std::to_string(e.posizione) + " m)";
+    }
     auto& out = uscita_messaggi();
     out << "compattatore:";
     if (!e.file.empty()) {
         out << e.file << ':';
         if (e.riga > 0) out << e.riga << ':' << e.colonna << ':';
     }
-    out << " error " << e.codice << ": " << d.significato;
-    if (d.con_posizione) out << " (position " << e.posizione << " m)";
-    out << '\n';
+    out << " error " << e.codice << ": " << e.messaggio << '\n';
 }
 
 void Form1::segnala_registrazione(const Registrazione& r) {

@@ -33,8 +33,8 @@ std::string citato(std::string_view testo) {
 }  // namespace
 
 void Lettore::avvisa(std::string_view tipo, std::string testo, bool con_posto) {
-    f_.avvisa({std::string(tipo), file_, con_posto ? riga_ : 0, con_posto ? colonna_ : 0,
-               std::move(testo)});
+    f_.avvisa({std::string(tipo), file_, con_posto ? chiave_posto_.riga : 0,
+               con_posto ? chiave_posto_.colonna : 0, std::move(testo)});
 }
 
 bool Lettore::preso_da_un_record() const {
@@ -45,12 +45,13 @@ bool Lettore::preso_da_un_record() const {
 }
 
 void Lettore::controlla_oltre_il_record() {
-    if (ultimo_record_.riga == 0 || riga_ != ultimo_record_.riga || riga_ == riga_avvisata_) {
+    if (ultimo_record_.riga == 0 || chiave_posto_.riga != ultimo_record_.riga ||
+        chiave_posto_.riga == riga_avvisata_) {
         return;
     }
     // A comma that ends a record's line leaves an empty field, which does nothing.
     if (f_.campo_letto.empty()) return;
-    riga_avvisata_ = riga_;
+    riga_avvisata_ = chiave_posto_.riga;
     const std::string poi = preso_da_un_record() ? "is read as the keyword of another record"
                                                  : "is ignored with the rest of the line";
     if (ultimo_record_.stazione) {
@@ -66,10 +67,10 @@ void Lettore::controlla_oltre_il_record() {
 
 void Lettore::controlla_sconosciuta(Sezione sezione) {
     const std::string& campo = f_.campo_letto;
-    if (campo.empty() || ha_trattino() || riga_ == riga_avvisata_) return;
+    if (campo.empty() || ha_trattino() || chiave_posto_.riga == riga_avvisata_) return;
     if (intestazione_scritta(chiave_)) return;
     if (sezione == Sezione::generale && fine_sezione()) return;
-    riga_avvisata_ = riga_;
+    riga_avvisata_ = chiave_posto_.riga;
     // A curve is a record even when no track plan is built and the reader passes it over
     // with its numbers.
     for (const TipoRecord& tipo : tipi_record(sezione)) {
@@ -83,9 +84,9 @@ void Lettore::ricorda_origine(std::string_view record, int32_t posizione, int64_
     if (cella < 0 || static_cast<uint64_t>(cella) >= f_.celle_percorso.size()) return;
     if (f_.celle_percorso[static_cast<size_t>(cella)].codice != codice) return;
     // The first record in a cell is the one there; a later one was refused.
-    f_.resoconto.origini.emplace(
-        static_cast<int32_t>(cella),
-        OrigineRecord{std::string(record), posizione, file_, riga_, colonna_});
+    f_.resoconto.origini.emplace(static_cast<int32_t>(cella),
+                                 OrigineRecord{std::string(record), posizione, file_,
+                                               chiave_posto_.riga, chiave_posto_.colonna});
 }
 
 }  // namespace compattatore

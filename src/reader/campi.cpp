@@ -1,5 +1,6 @@
 #include "reader/campi.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace compattatore {
@@ -79,6 +80,7 @@ void Campi::consuma_fine_riga() {
 }
 
 void Campi::segna_inizio_campo() {
+    inizio_campo_ = posizione();
     riga_campo_ = riga_;
     const uint64_t colonna = posizione() - inizio_riga_ + 1;
     colonna_campo_ = colonna > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())
@@ -87,7 +89,29 @@ void Campi::segna_inizio_campo() {
 }
 
 void Campi::controlla_non_fine() {
-    if (fine()) throw ErroreLettura(percorso_ + ": read past the end of the file");
+    if (fine()) {
+        throw ErroreCampo(ErroreCampo::Motivo::fine_del_file, {},
+                          percorso_ + ": read past the end of the file");
+    }
+}
+
+// The token that stands where a number was asked for, from the start of the field to the
+// next comma, blank or line end (at most 40 bytes of it, enough for a message).
+void Campi::non_numero() {
+    constexpr size_t massimo = 40;
+    std::string testo;
+    if (inizio_campo_ >= base_) {
+        const char* da = inizio_ + (inizio_campo_ - base_);
+        testo.assign(da, static_cast<size_t>(std::min<ptrdiff_t>(p_ - da, massimo)));
+    }
+    for (int c = guarda();
+         testo.size() < massimo && c >= 0 && c != ',' && !spazio(c) && !fine_riga(c);
+         c = guarda()) {
+        testo += static_cast<char>(c);
+        ++p_;
+    }
+    throw ErroreCampo(ErroreCampo::Motivo::non_numero, std::move(testo),
+                      percorso_ + ": a number was expected");
 }
 
 void Campi::leggi_testo(std::string& campo) {
@@ -104,7 +128,8 @@ void Campi::leggi_testo(std::string& campo) {
             while (q < fine_ && *q != '"' && *q != '\r' && *q != '\n') ++q;
             if (campo.size() + static_cast<size_t>(q - p_) > testo_massimo) {
                 campo.clear();  // nothing of a refused text is kept
-                throw ErroreLettura(percorso_ + ": a text field is longer than 65535 bytes");
+                throw ErroreCampo(ErroreCampo::Motivo::troppo_lungo, {},
+                                  percorso_ + ": a text field is longer than 65535 bytes");
             }
             campo.append(p_, q);
             p_ = q;
@@ -140,7 +165,8 @@ void Campi::leggi_testo(std::string& campo) {
             while (significativi > 0 && spazio(campo[significativi - 1])) --significativi;
             if (significativi > testo_massimo) {
                 campo.clear();
-                throw ErroreLettura(percorso_ + ": a text field is longer than 65535 bytes");
+                throw ErroreCampo(ErroreCampo::Motivo::troppo_lungo, {},
+                                  percorso_ + ": a text field is longer than 65535 bytes");
             }
             campo.resize(testo_massimo + 1);
         }
@@ -178,16 +204,14 @@ int64_t Campi::leggi_intero() {
         ++p_;
         c = guarda();
     }
-    if (c < '0' || c > '9') throw ErroreLettura(percorso_ + ": a number was expected");
+    if (c < '0' || c > '9') non_numero();
     uint64_t v = 0;
     do {
         if (v < tetto_intero) v = v * 10 + static_cast<uint64_t>(c - '0');
         ++p_;
         c = guarda();
     } while (c >= '0' && c <= '9');
-    if (c >= 0 && c != ',' && !spazio(c) && !fine_riga(c)) {
-        throw ErroreLettura(percorso_ + ": a number was expected");
-    }
+    if (c >= 0 && c != ',' && !spazio(c) && !fine_riga(c)) non_numero();
     salta_spazi();
     c = guarda();
     if (c == ',') {

@@ -18,7 +18,8 @@
 //    if next, is consumed: "17   20" reads 17 then 20, "5 ,6" reads 5 then 6.
 //  - A field read that starts at the end of the file is a read failure.
 //  - The end of the file is reached when the position has reached the size.
-// Every read failure throws ErroreLettura.
+// Every read failure throws ErroreLettura; a field that cannot be read throws ErroreCampo,
+// which says why and, for a number, what stood there.
 #pragma once
 
 #include <cstddef>
@@ -26,12 +27,26 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/arrotonda.h"
 #include "core/errori.h"
 #include "platform/file_letto.h"
 
 namespace compattatore {
+
+class ErroreCampo : public ErroreLettura {
+  public:
+    enum class Motivo {
+        fine_del_file,  // the field would start at the end of the file
+        non_numero,     // a number was asked for and something else stands there
+        troppo_lungo    // a text longer than 65535 bytes
+    };
+    ErroreCampo(Motivo motivo, std::string testo, const std::string& messaggio)
+        : ErroreLettura(messaggio), motivo(motivo), testo(std::move(testo)) {}
+    Motivo motivo;
+    std::string testo;  // the token that is not a number (at most 40 bytes of it)
+};
 
 class Campi {
   public:
@@ -81,6 +96,7 @@ class Campi {
     void consuma_fine_riga();
     void segna_inizio_campo();
     void controlla_non_fine();
+    [[noreturn]] void non_numero();
 
     const char* inizio_ = nullptr;  // start of the bytes in hand
     const char* p_ = nullptr;       // next byte
@@ -96,6 +112,7 @@ class Campi {
     uint64_t inizio_riga_ = 0;  // offset where that line begins
     int32_t riga_campo_ = 0;
     int32_t colonna_campo_ = 0;
+    uint64_t inizio_campo_ = 0;  // offset where the last field began
 };
 
 }  // namespace compattatore

@@ -2,8 +2,12 @@
 // them, the files, the errors and the fills of the cells.
 #include "reader/lettore.h"
 
+#include <cassert>
+
 #include "core/arrotonda.h"
+#include "core/codici_errore.h"
 #include "core/errori.h"
+#include "core/utf8.h"
 #include "platform/file.h"
 
 namespace compattatore {
@@ -102,13 +106,21 @@ std::span<const TipoRecord> tipi_record(Sezione sezione) {
 
 void Lettore::apri(const std::string& percorso, const std::optional<std::string>& testo) {
     file_ = percorso;
-    riga_ = colonna_ = 0;
+    chiave_posto_ = {};
     ultimo_record_ = {};
     riga_avvisata_ = 0;
     if (testo) {
         campi_.emplace(std::string_view(*testo));
-    } else {
+        return;
+    }
+    try {
         campi_.emplace(Campi::DaFile{}, percorso);
+    } catch (const ErroreLettura& e) {
+        // The system's reason, without the file's name, which the message carries apart.
+        std::string_view motivo = e.what();
+        if (motivo.starts_with(percorso + ": ")) motivo.remove_prefix(percorso.size() + 2);
+        causa({}, "the file cannot be read: " + std::string(motivo));
+        throw;
     }
 }
 
@@ -116,66 +128,131 @@ void Lettore::chiudi_e_cancella() {
     campi_.reset();
     if (!f_.cancella_sorgenti) return;
     std::string motivo;
-    if (!cancella_file(file_, motivo)) throw ErroreLettura(file_ + ": " + motivo);
+    if (!cancella_file(file_, motivo)) {
+        causa({}, "the file cannot be deleted: " + motivo);
+        throw ErroreLettura(file_ + ": " + motivo);
+    }
 }
 
-void Lettore::imposta_errore(int32_t codice, std::optional<int32_t> posizione, bool record) {
+void Lettore::imposta_errore(int32_t codice, std::optional<int32_t> posizione, Posto dove,
+                             std::string testo) {
     f_.codice_errore = codice;
     if (posizione) f_.posizione_errore = *posizione;
     ErroreSorgente& e = f_.resoconto.lettore;
     e.file = file_;
-    e.riga = record ? riga_ : 0;
-    e.colonna = record ? colonna_ : 0;
+    e.riga = dove.riga;
+    e.colonna = dove.colonna;
+    e.messaggio = std::move(testo);
 }
 
-Esito Lettore::esci(int32_t codice, std::optional<int32_t> posizione, bool record) {
+Esito Lettore::esci(int32_t codice, std::optional<int32_t> posizione, Posto dove,
+                    std::string testo) {
     chiudi_e_cancella();
-    imposta_errore(codice, posizione, record);
+    imposta_errore(codice, posizione, dove, std::move(testo));
     return Esito::esci;
-}
-
-Esito Lettore::oltre_le_celle(int32_t posizione) {
-    imposta_errore(15, posizione, true);
-    return Esito::fine_corpo;
 }
 
 bool Lettore::oltre(int32_t posizione, int64_t margine) const {
     return static_cast<int64_t>(posizione) + margine > 50 * static_cast<int64_t>(f_.ultima_cella);
 }
 
-void Lettore::fallimento() {
+Esito Lettore::oltre_le_celle(size_t campo, int32_t posizione, int64_t margine) {
+    const int64_t massimo = 50 * static_cast<int64_t>(f_.ultima_cella) - margine;
+    imposta_errore(15, posizione, posto_campo(campo),
+                   del_campo(campo) + " lies beyond the route: " + std::to_string(posizione) +
+                       " m, above the " + std::to_string(massimo) + " m allowed " +
+                       lunghezza_in_vigore());
+    return Esito::fine_corpo;
+}
+
+Esito Lettore::rifiuto_del_deposito(int32_t posizione, int32_t prima) {
+    const int32_t codice = f_.codice_errore;
+    std::string testo =
+        "'" + std::string(nome_record()) + "' at " + std::to_string(posizione) + " m is refused: ";
+    if (codice == prima) {
+        testo += "error " + std::to_string(codice) + " of an earlier record is still in force";
+    } else {
+        testo += descrivi_codice(codice).significato;
+    }
+    return esci(codice, posizione, posto_campo(0), std::move(testo));
+}
+
+void Lettore::causa(Posto dove, std::string testo) {
+    posto_causa_ = dove;
+    causa_ = std::move(testo);
+}
+
+void Lettore::fallimento(std::string_view motivo) {
     campi_.reset();
     if (f_.cancella_sorgenti) {
-        std::string motivo;
-        cancella_file(linea_, motivo);
-        cancella_file(treno_, motivo);
+        std::string motivo_cancella;
+        cancella_file(linea_, motivo_cancella);
+        cancella_file(treno_, motivo_cancella);
     }
-    imposta_errore(25, std::nullopt, riga_ > 0);
+    if (!causa_.empty()) {
+        imposta_errore(25, std::nullopt, posto_causa_, std::move(causa_));
+    } else if (record_ != nullptr) {
+        imposta_errore(
+            25, std::nullopt, chiave_posto_,
+            "'" + std::string(nome_record()) + "' cannot be read: " + std::string(motivo));
+    } else {
+        imposta_errore(25, std::nullopt, chiave_posto_, std::string(motivo));
+    }
+}
+
+void Lettore::senza_lunghezza() {
+    causa({},
+          "the line file has no 'lunghezza percorso' record in [generale], so the route has "
+          "no cells");
 }
 
 cella& Lettore::cella_in(int64_t indice) {
     if (indice < 0 || static_cast<uint64_t>(indice) >= f_.celle_percorso.size()) {
+        if (f_.celle_percorso.empty()) senza_lunghezza();
         throw ErroreLettura("a cell outside the route");
     }
     return f_.celle_percorso[static_cast<size_t>(indice)];
 }
 
-void Lettore::riempi(Riempimento& r, uint8_t cella::*campo, int64_t fino,
-                     uint8_t (*in_cella)(int64_t), bool fino_all_ultima) {
+cella& Lettore::cella_del_campo(int64_t indice, size_t campo) {
+    if (lunghezza_ && (indice < 0 || static_cast<uint64_t>(indice) >= f_.celle_percorso.size())) {
+        causa(posto_campo(campo), del_campo(campo) + " falls on cell " + std::to_string(indice) +
+                                      ", outside the cells 0 to " +
+                                      std::to_string(f_.ultima_cella) + " of the route");
+    }
+    return cella_in(indice);
+}
+
+void Lettore::riempi(Riempimento& r, const Misura& m, int64_t fino, bool fino_all_ultima) {
     do {
         if (fino_all_ultima && r.indice >= f_.ultima_cella) break;
-        const uint8_t v = in_cella(r.valore);
-        cella_in(r.indice).*campo = v;
+        if (r.valore < m.minimo || r.valore > m.massimo) {
+            causa(r.dove, "field '" + std::string(m.nome_campo) + "' of '" + std::string(m.record) +
+                              "' is out of range (" + std::to_string(m.minimo) + " to " +
+                              std::to_string(m.massimo) + "): " + std::to_string(r.valore));
+            throw ErroreLettura("value does not fit its field");
+        }
+        cella_in(r.indice).*m.campo = m.in_cella(r.valore);
         ++r.indice;
     } while (r.indice < fino);
+}
+
+Esito Lettore::valore_in_vigore(Riempimento& r, const Misura& m, bool fino_all_ultima) {
+    const int32_t p = leggi_32();
+    const int32_t v = leggi_32();
+    if (oltre(p, 100)) return oltre_le_celle(0, p, 100);
+    const int64_t n = arrotonda(static_cast<double>(p) / 50.0);
+    if (n > 0) riempi(r, m, n, fino_all_ultima);
+    r.valore = v;
+    r.dove = posto_campo(1);
+    return Esito::avanti;
 }
 
 // ---- keywords and fields ------------------------------------------------------------------
 
 void Lettore::leggi_chiave() {
     campi_->leggi_testo(f_.campo_letto);
-    riga_ = campi_->riga();
-    colonna_ = campi_->colonna();
+    chiave_posto_ = {campi_->riga(), campi_->colonna()};
     chiave_.assign(f_.campo_letto);
     for (char& c : chiave_) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -203,12 +280,15 @@ Esito Lettore::offri(Sezione sezione) {
     riconosciuti_ = 0;
     for (const TipoRecord& tipo : tipi_record(sezione)) {
         if (!riconosce(tipo)) continue;
-        if (riconosciuti_++ == 0) ultimo_record_ = {riga_, "", 0, false};
+        if (riconosciuti_++ == 0) ultimo_record_ = {chiave_posto_.riga, "", 0, false};
         ultimo_record_.nomi += (ultimo_record_.nomi.empty() ? "'" : " and '");
         ultimo_record_.nomi += std::string(tipo.nome) + "'";
         ultimo_record_.campi += tipo.campi.size();
         ultimo_record_.stazione = tipo.leggi == &Lettore::stazione;
+        record_ = &tipo;
+        campo_ = 0;
         const Esito e = (this->*tipo.leggi)();
+        record_ = nullptr;
         if (e != Esito::avanti) return e;
     }
     if (riconosciuti_ == 0) controlla_sconosciuta(sezione);
@@ -229,6 +309,66 @@ Esito Lettore::leggi_corpo(Sezione sezione) {
         if (e == Esito::fine_corpo) return Esito::avanti;
         // With riconosciuti_ 0 the keyword matched no record kind: its line is passed over.
     }
+}
+
+std::string_view Lettore::nome_record() const {
+    return record_ != nullptr ? record_->nome : std::string_view();
+}
+
+std::string Lettore::del_campo(size_t campo) const {
+    const std::string_view nome =
+        record_ != nullptr && campo < record_->campi.size() ? record_->campi[campo] : "";
+    return "field '" + std::string(nome) + "' of '" + std::string(nome_record()) + "'";
+}
+
+int64_t Lettore::leggi_numero(int64_t minimo, int64_t massimo) {
+    assert(record_ != nullptr && campo_ < record_->campi.size());
+    const int32_t riga_prima = campi_->riga();
+    int64_t v = 0;
+    try {
+        v = campi_->leggi_intero();
+    } catch (const ErroreCampo& e) {
+        campo_illeggibile(e, riga_prima);
+    }
+    posti_[campo_] = {campi_->riga(), campi_->colonna()};
+    ++campo_;
+    if (v < minimo || v > massimo) {
+        causa(posti_[campo_ - 1], del_campo(campo_ - 1) + " is out of range (" +
+                                      std::to_string(minimo) + " to " + std::to_string(massimo) +
+                                      "): " + std::to_string(v));
+        throw ErroreLettura("value does not fit its field");
+    }
+    return v;
+}
+
+void Lettore::leggi_testo(std::string& testo) {
+    assert(record_ != nullptr && campo_ < record_->campi.size());
+    const int32_t riga_prima = campi_->riga();
+    try {
+        campi_->leggi_testo(testo);
+    } catch (const ErroreCampo& e) {
+        campo_illeggibile(e, riga_prima);
+    }
+    posti_[campo_] = {campi_->riga(), campi_->colonna()};
+    ++campo_;
+}
+
+// A field that starts at the end of the file, or on a later line than the field before it
+// and is not a number, means the record's line ended too soon.
+void Lettore::campo_illeggibile(const ErroreCampo& e, int32_t riga_prima) {
+    const size_t n = record_->campi.size();
+    const Posto qui{campi_->riga(), campi_->colonna()};
+    const bool a_capo = e.motivo == ErroreCampo::Motivo::non_numero && qui.riga > riga_prima;
+    if (e.motivo == ErroreCampo::Motivo::fine_del_file || a_capo) {
+        causa(chiave_posto_, "'" + std::string(nome_record()) + "' ends after " +
+                                 std::to_string(campo_) + " of its " + std::to_string(n) +
+                                 " fields (" + del_campo(campo_) + " is missing)");
+    } else if (e.motivo == ErroreCampo::Motivo::non_numero) {
+        causa(qui, del_campo(campo_) + " is not a whole number: '" + a_utf8(e.testo) + "'");
+    } else {
+        causa(qui, del_campo(campo_) + " is longer than 65535 bytes");
+    }
+    throw;
 }
 
 }  // namespace compattatore

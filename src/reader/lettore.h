@@ -15,7 +15,9 @@
 // outside its array, a file that cannot be read) becomes code 25.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -73,20 +75,49 @@ struct TipoRecord {
 // The record kinds of one part of the sources, in the order a keyword is offered to them.
 std::span<const TipoRecord> tipi_record(Sezione sezione);
 
-// The byte a cell holds for the gradient (per mille + 100) and the speed (km/h / 5) in force.
-inline uint8_t pendenza_in_cella(int64_t g) {
-    return in_byte(g + 100);
-}
-inline uint8_t velocita_in_cella(int64_t v) {
-    return in_byte(arrotonda(static_cast<double>(v) / 5.0));
-}
+// Where a field begins in its file: line and column from 1, 0 when no field is concerned.
+struct Posto {
+    int32_t riga = 0;
+    int32_t colonna = 0;
+};
 
 // A value that fills the cells from where the previous record of its kind stopped: the next
-// cell to receive it and the value in force.
+// cell to receive it, the value in force and the field it was read from.
 struct Riempimento {
     int64_t indice = 0;
     int64_t valore = 0;
+    Posto dove;
 };
+
+// How a value in force goes into the cells: the cell's field, the record and field it comes
+// from, the values a cell can take (in the record's own unit) and the byte a cell holds.
+struct Misura {
+    uint8_t cella::*campo;
+    std::string_view record;
+    std::string_view nome_campo;
+    int64_t minimo;
+    int64_t massimo;
+    uint8_t (*in_cella)(int64_t);
+};
+
+// The gradient (per mille, stored + 100), the speed (km/h, stored / 5) and the adhesion (its
+// low byte) in force, as the cells hold them.
+inline uint8_t pendenza_in_cella(int64_t g) {
+    return static_cast<uint8_t>(g + 100);
+}
+inline uint8_t velocita_in_cella(int64_t v) {
+    return static_cast<uint8_t>(arrotonda(static_cast<double>(v) / 5.0));
+}
+inline constexpr Misura misura_pendenza{&cella::pendenza, "pendenza", "pendenza", -100, 155,
+                                        pendenza_in_cella};
+inline constexpr Misura misura_velocita{&cella::velocita, "velocita", "velocita", -2, 1277,
+                                        velocita_in_cella};
+inline constexpr Misura misura_aderenza{&cella::aderenza,
+                                        "aderenza",
+                                        "aderenza",
+                                        std::numeric_limits<int64_t>::min(),
+                                        std::numeric_limits<int64_t>::max(),
+                                        basso_byte};
 
 class Lettore {
   public:
@@ -138,16 +169,31 @@ class Lettore {
     void apri(const std::string& percorso, const std::optional<std::string>& testo);
     bool fine() const { return campi_->fine(); }
     void chiudi_e_cancella();
-    void imposta_errore(int32_t codice, std::optional<int32_t> posizione, bool record);
+    // Leaves `codice` (and the position, where the code has one) with the field concerned
+    // and the cause in words (empty: the code's meaning).
+    void imposta_errore(int32_t codice, std::optional<int32_t> posizione, Posto dove,
+                        std::string testo);
     // Closes and deletes the open file and leaves the reader with `codice`.
-    Esito esci(int32_t codice, std::optional<int32_t> posizione, bool record = true);
-    // A record beyond the cells: the body of the file ends, the file stays open.
-    Esito oltre_le_celle(int32_t posizione);
+    Esito esci(int32_t codice, std::optional<int32_t> posizione, Posto dove, std::string testo);
     // Whether a record at `posizione` lies beyond the cells: (p + margine) / 50 above
     // ultima_cella, exactly.
     bool oltre(int32_t posizione, int64_t margine) const;
-    void fallimento();
+    // A record whose field `campo` (a position) lies beyond the cells: the body of the file
+    // ends, the file stays open.
+    Esito oltre_le_celle(size_t campo, int32_t posizione, int64_t margine);
+    // A store refused the current record at `posizione` (field 0), or an earlier error still
+    // in force (`prima`) made it look so.
+    Esito rifiuto_del_deposito(int32_t posizione, int32_t prima);
+    // A run-time failure (code 25); `motivo` is the failure's own words, used when no cause
+    // was given before it was thrown.
+    void fallimento(std::string_view motivo);
+    // The cause of a run-time failure, given just before it is thrown.
+    void causa(Posto dove, std::string testo);
+    // The cause of a failure for want of cells: no route length was read.
+    void senza_lunghezza();
     cella& cella_in(int64_t indice);
+    // The cell of field `campo` (a position) of the current record.
+    cella& cella_del_campo(int64_t indice, size_t campo);
 
     // ---- keywords and fields (lettore.cpp) --------------------------------------------
     void leggi_chiave();
@@ -161,16 +207,32 @@ class Lettore {
     // Whether the keyword passes the kind's test, whether or not the kind is read now.
     bool chiave_di(const TipoRecord& tipo) const;
 
-    int32_t leggi_32() { return campi_->leggi<int32_t>(); }
-    int16_t leggi_16() { return campi_->leggi<int16_t>(); }
-    uint8_t leggi_byte() { return campi_->leggi<uint8_t>(); }
-    void leggi_testo(std::string& testo) { campi_->leggi_testo(testo); }
+    // The next field of the current record, as a whole number within [minimo, massimo], or
+    // as text; each read names the field and remembers where it begins.
+    int64_t leggi_numero(int64_t minimo, int64_t massimo);
+    template <class T>
+    T leggi() {
+        return static_cast<T>(
+            leggi_numero(std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
+    }
+    int32_t leggi_32() { return leggi<int32_t>(); }
+    int16_t leggi_16() { return leggi<int16_t>(); }
+    uint8_t leggi_byte() { return leggi<uint8_t>(); }
+    void leggi_testo(std::string& testo);
+    // The cause of a field that could not be read.
+    [[noreturn]] void campo_illeggibile(const ErroreCampo& e, int32_t riga_prima);
+    // "field 'NAME' of 'RECORD'", for field `campo` of the current record.
+    std::string del_campo(size_t campo) const;
+    std::string_view nome_record() const;
+    Posto posto_campo(size_t campo) const { return posti_[campo]; }
 
-    // Writes the value in force, as `in_cella` turns it into a cell's byte, into `campo` of
-    // the cells from the fill index on: at least one cell, then on while the index is below
-    // `fino`. With `fino_all_ultima` the fill stops once the index reaches ultima_cella.
-    void riempi(Riempimento& r, uint8_t cella::*campo, int64_t fino, uint8_t (*in_cella)(int64_t),
-                bool fino_all_ultima = false);
+    // Writes the value in force, as `m` turns it into a cell's byte, into the cells from the
+    // fill index on: at least one cell, then on while the index is below `fino`. With
+    // `fino_all_ultima` the fill stops once the index reaches ultima_cella.
+    void riempi(Riempimento& r, const Misura& m, int64_t fino, bool fino_all_ultima = false);
+    // A record of a value in force from its position (field 0) on: the value in force fills
+    // the cells up to the record's cell, then the record's value (field 1) takes over.
+    Esito valore_in_vigore(Riempimento& r, const Misura& m, bool fino_all_ultima);
 
     // ---- warnings (avvisi.cpp) ----------------------------------------------------------
     // What the reader passes over although an author most likely meant it, reported through
@@ -198,9 +260,13 @@ class Lettore {
     // ---- record helpers (record_linea.cpp, record_treno.cpp) -----------------------------
     void leggi_progressiva(voce_treno& voce);
     void dimensiona(int32_t lunghezza);
+    // Where the route length was set, for errors about positions beyond it.
+    std::string lunghezza_in_vigore() const;
+    Esito cammina_curva(int32_t s, int32_t l, double c);
     void leggi_campi_stazione(voce_treno& e);
     void estensione_stazione(voce_treno& e, int32_t l);
     Esito segna_stazione(const voce_treno& e);
+    Esito spazio_e_posto(const voce_treno& e);
 
     Form1& f_;
     std::optional<Campi> campi_;
@@ -208,10 +274,19 @@ class Lettore {
     std::string treno_;
     std::string file_;    // the file being read, or the last one
     std::string chiave_;  // the keyword, letters lower-cased
-    int32_t riga_ = 0;    // where the current record's keyword stands; 0 outside records
-    int32_t colonna_ = 0;
-    std::optional<std::pair<int32_t, int32_t>> primo_progressivo_errato_;
-    int riconosciuti_ = 0;  // record kinds that took the last keyword offered
+    Posto chiave_posto_;  // where the current record's keyword stands; 0 outside records
+    const TipoRecord* record_ = nullptr;  // the record kind reading its fields, if any
+    size_t campo_ = 0;                    // fields it has read
+    std::array<Posto, 17> posti_{};       // where each of them begins
+    int riconosciuti_ = 0;                // record kinds that took the last keyword offered
+    // The cause of a run-time failure about to be thrown, and its field.
+    std::string causa_;
+    Posto posto_causa_;
+    // The first kilometric progressive off the 50 m grid: its field and the cause.
+    std::optional<std::pair<Posto, std::string>> primo_progressivo_errato_;
+    // The route length as read, and its field in the line file.
+    std::optional<int32_t> lunghezza_;
+    Posto posto_lunghezza_;
 
     // The last record read: the line of its keyword (0 before the first of a file), the
     // names of the kinds that took it and how many fields they read, and whether it was a

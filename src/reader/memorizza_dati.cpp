@@ -17,19 +17,19 @@ void Lettore::esegui() {
     treno_ = f_.percorso_treno();
     if (!f_.testo_linea && stato_file(linea_) != StatoFile::presente) {
         file_ = linea_;
-        imposta_errore(101, std::nullopt, false);
+        imposta_errore(101, std::nullopt, {}, {});
         return;
     }
     try {
         if (leggi_linea() == Esito::esci) return;
         if (leggi_treno() == Esito::esci) return;
         controlla_progressive();
-    } catch (const ErroreLettura&) {
-        fallimento();
+    } catch (const ErroreLettura& e) {
+        fallimento(e.what());
     } catch (const std::bad_alloc&) {
-        fallimento();
-    } catch (const std::length_error&) {
-        fallimento();
+        fallimento("out of memory");
+    } catch (const std::length_error& e) {
+        fallimento(e.what());
     }
 }
 
@@ -38,9 +38,9 @@ void Lettore::esegui() {
 Esito Lettore::leggi_linea() {
     apri(linea_, f_.testo_linea);
     for (;;) {
-        if (fine()) return esci(102, std::nullopt, false);
+        if (fine()) return esci(102, std::nullopt, {}, {});
         leggi_chiave();
-        if (fine()) return esci(102, std::nullopt, false);
+        if (fine()) return esci(102, std::nullopt, {}, {});
         if (contiene(chiave_, "[generale]")) break;
     }
     if (leggi_generale() == Esito::esci) return Esito::esci;
@@ -49,12 +49,11 @@ Esito Lettore::leggi_linea() {
     prepara_corpo_linea();
     if (leggi_corpo(Sezione::linea) == Esito::esci) return Esito::esci;
     chiudi_e_cancella();
-    riga_ = colonna_ = 0;
+    chiave_posto_ = {};
 
     // Every cell from the fill index to three before the last gets the gradient in force; at
     // least one cell is written.
-    riempi(pendenze_, &cella::pendenza, static_cast<int64_t>(f_.ultima_cella) - 2,
-           pendenza_in_cella);
+    riempi(pendenze_, misura_pendenza, static_cast<int64_t>(f_.ultima_cella) - 2);
 
     if (f_.calcola_tracciato != 0) {
         const int64_t ultimo = static_cast<int64_t>(f_.record_treno[voce_generale].fine) + 7000;
@@ -70,11 +69,17 @@ Esito Lettore::leggi_generale() {
         if (fine()) break;
         // Inside the section up to ten dash fields are passed over, with no test for the end
         // of the file between them.
-        for (int i = 0; i < 10 && ha_trattino(); ++i) leggi_chiave();
+        for (int i = 0; i < 10 && ha_trattino(); ++i) {
+            if (fine()) {
+                causa(chiave_posto_,
+                      "the line file ends among the fields with '-' that [generale] passes over");
+            }
+            leggi_chiave();
+        }
         if (offri(Sezione::generale) == Esito::esci) return Esito::esci;
         if (fine_sezione()) break;
     }
-    riga_ = colonna_ = 0;
+    chiave_posto_ = {};
     return Esito::avanti;
 }
 
@@ -94,7 +99,17 @@ void Lettore::prepara_corpo_linea() {
     pendenze_.indice = 0;
     k_ = 2;
     if (f_.calcola_tracciato != 0) {
-        if (!f_.tracciato.contiene(1)) throw ErroreLettura("no track plan to start");
+        if (!f_.tracciato.contiene(1)) {
+            if (lunghezza_) {
+                causa(posto_lunghezza_,
+                      "field 'lunghezza' of 'lunghezza percorso' leaves the "
+                      "track plan fewer than 2 points: " +
+                          std::to_string(*lunghezza_) + " m");
+            } else {
+                senza_lunghezza();
+            }
+            throw ErroreLettura("no track plan to start");
+        }
         f_.tracciato.imposta_intero(0, 0, 0);
         f_.tracciato.imposta_intero(0, 1, 0);
         f_.tracciato.imposta_intero(1, 0, 0);
@@ -118,12 +133,12 @@ Esito Lettore::leggi_treno() {
     }
     if (leggi_corpo(Sezione::treno) == Esito::esci) return Esito::esci;
     chiudi_e_cancella();
-    riga_ = colonna_ = 0;
+    chiave_posto_ = {};
 
     // Speeds and adhesion in force up to three cells before the last, at least one cell each.
     const int64_t limite = static_cast<int64_t>(f_.ultima_cella) - 2;
-    riempi(velocita_, &cella::velocita, limite, velocita_in_cella);
-    riempi(aderenze_, &cella::aderenza, limite, basso_byte);
+    riempi(velocita_, misura_velocita, limite);
+    riempi(aderenze_, misura_aderenza, limite);
     return Esito::avanti;
 }
 
@@ -134,9 +149,12 @@ void Lettore::controlla_progressive() {
         const voce_treno& v = f_.record_treno[static_cast<size_t>(i)];
         if (!multiplo(v.inizio, 50) || !multiplo(v.fine, 50)) {
             file_ = linea_;
-            riga_ = primo_progressivo_errato_ ? primo_progressivo_errato_->first : 0;
-            colonna_ = primo_progressivo_errato_ ? primo_progressivo_errato_->second : 0;
-            imposta_errore(2, std::nullopt, riga_ > 0);
+            if (primo_progressivo_errato_) {
+                imposta_errore(2, std::nullopt, primo_progressivo_errato_->first,
+                               primo_progressivo_errato_->second);
+            } else {
+                imposta_errore(2, std::nullopt, {}, {});
+            }
             return;
         }
     }

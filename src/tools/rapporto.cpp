@@ -8,6 +8,29 @@
 
 namespace compattatore {
 
+namespace {
+
+// A file name as the system gave it, or a message: UTF-8 stays, other bytes are taken as
+// Windows-1252.
+std::string in_utf8(const std::string& testo) {
+    return da_utf8(testo).esito == ConversioneUtf8::Esito::invariato ? a_utf8(testo) : testo;
+}
+
+// The reader's error: code, position, and for an error the message, the file, and the line
+// and column of the field concerned (null when there is none).
+nlohmann::ordered_json lettore(const ErroreSorgente& e) {
+    using json = nlohmann::ordered_json;
+    const bool errore = e.codice != 0;
+    json j = {{"code", e.codice}, {"position", e.posizione}};
+    j["message"] = errore ? json(in_utf8(e.messaggio)) : json(nullptr);
+    j["file"] = errore && !e.file.empty() ? json(in_utf8(e.file)) : json(nullptr);
+    j["line"] = errore && e.riga > 0 ? json(e.riga) : json(nullptr);
+    j["column"] = errore && e.riga > 0 ? json(e.colonna) : json(nullptr);
+    return j;
+}
+
+}  // namespace
+
 std::string rapporto_json(const Form1& form) {
     using json = nlohmann::ordered_json;
     const Resoconto& resoconto = form.resoconto;
@@ -39,8 +62,7 @@ std::string rapporto_json(const Form1& form) {
     for (const auto& nome : resoconto.scritti) scritti.push_back(a_utf8(nome));
 
     json rapporto;
-    rapporto["reader"] = {{"code", resoconto.lettore.codice},
-                          {"position", resoconto.lettore.posizione}};
+    rapporto["reader"] = lettore(resoconto.lettore);
     rapporto["marks"] = std::move(registrazioni);
     rapporto["final"] = {{"code", form.codice_errore}, {"position", form.posizione_errore}};
     rapporto["fatal"] = resoconto.fatale != 0 ? json(resoconto.fatale) : json(nullptr);

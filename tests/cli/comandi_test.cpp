@@ -228,6 +228,8 @@ TEST(RigaDiComando, HelpAndVersionGoToStandardOutput) {
         const char* atteso;
     } casi[] = {
         {{"--help"}, "Exit status"},
+        {{"--help"}, "man 5 compattatore"},
+        {{"compile", "--help"}, "man 5 compattatore"},
         {{"compile", "--help"}, "--no-track-plan"},
         {{"plot", "--help"}, "--output"},
         {{"check", "--help"}, "--strict"},
@@ -412,7 +414,8 @@ TEST_F(Comandi, ReportOfACleanRun) {
     const auto r = compila(d);
     ASSERT_EQ(stato, 0) << messaggi;
     const auto atteso = nlohmann::json::parse(R"({
-        "reader": {"code": 0, "position": 0},
+        "reader": {"code": 0, "position": 0, "message": null, "file": null, "line": null,
+                   "column": null},
         "marks": [],
         "final": {"code": 0, "position": 0},
         "fatal": null,
@@ -445,14 +448,21 @@ TEST_F(Comandi, ReaderErrorIsReportedWithFileLineAndColumn) {
     const int riga = riga_di(leggi(d / treno), "stazione,   29910,");
     const auto r = compila(d);
     EXPECT_EQ(stato, 1);
-    EXPECT_EQ(r.at("reader"), nlohmann::json::parse(R"({"code": 8, "position": 29910})"));
-    EXPECT_EQ(r.at("final"), r.at("reader"));
+    // The column is that of the station's position field, the message names it.
+    const std::string messaggio =
+        "field 'posizione' of 'stazione' is not a multiple of 50 m: 29910 m";
+    EXPECT_EQ(r.at("reader"), (nlohmann::json{{"code", 8},
+                                              {"position", 29910},
+                                              {"message", messaggio},
+                                              {"file", (d / treno).string()},
+                                              {"line", riga},
+                                              {"column", 13}}));
+    EXPECT_EQ(r.at("final"), nlohmann::json::parse(R"({"code": 8, "position": 29910})"));
     EXPECT_EQ(r.at("fatal"), nullptr);
     EXPECT_EQ(r.at("written"), nlohmann::json::array());  // a source error replaces nothing
-    const std::string inizio =
-        "compattatore:" + (d / treno).string() + ":" + std::to_string(riga) + ":1: error 8: ";
-    EXPECT_NE(messaggi.find(inizio), std::string::npos) << messaggi;
-    EXPECT_NE(messaggi.find("29910"), std::string::npos) << messaggi;
+    const std::string riga_errore = "compattatore:" + (d / treno).string() + ":" +
+                                    std::to_string(riga) + ":13: error 8: " + messaggio + "\n";
+    EXPECT_NE(messaggi.find(riga_errore), std::string::npos) << messaggi;
     EXPECT_TRUE(fs::exists(d / treno));
 }
 
@@ -516,7 +526,8 @@ TEST_F(Comandi, PassRecordIsAWarningAndKeptApartFromTheReader) {
                 "[fine]");
     const auto r = compila(d);
     EXPECT_EQ(stato, 0) << messaggi;
-    EXPECT_EQ(r.at("reader"), nlohmann::json::parse(R"({"code": 0, "position": 0})"));
+    EXPECT_EQ(r.at("reader").at("code"), 0);
+    EXPECT_EQ(r.at("reader").at("message"), nullptr);
     EXPECT_EQ(r.at("final"), nlohmann::json::parse(R"({"code": 12, "position": 22800})"));
     // The record names the slowdown it was placing marks for, where its keyword stands.
     const int riga = riga_di(leggi(d / treno), "rallentamento,   22750,");

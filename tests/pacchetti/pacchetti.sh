@@ -44,6 +44,7 @@ contiene() {
     done
 }
 contiene "$programma" usr/bin/compattatore usr/share/man/man1/compattatore.1.gz \
+    usr/share/man/man5/compattatore.5.gz \
     usr/share/bash-completion/completions/compattatore usr/share/doc/compattatore/copyright \
     usr/share/doc/compattatore/changelog.gz
 contiene "$finestra" usr/share/doc/compattatore-finestra/copyright \

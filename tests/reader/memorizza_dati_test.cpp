@@ -6,6 +6,7 @@
 
 #include "core/form1.h"
 #include "prova_comune.h"
+#include "reader/lettore.h"
 
 namespace compattatore {
 namespace {
@@ -32,7 +33,7 @@ const char* const stazione_origine =
     "stazione, 0, 8, 700, 0, 0, 0, 1,1,0, 4,1,1, 1, 17,21, 0, ORIGINE\r\n";
 
 class Lettura : public ::testing::Test {
-  protected:
+  public:
     void SetUp() override { prepara(f); }
 
     // The state as the compactor leaves it before calling the reader.
@@ -255,8 +256,9 @@ TEST_F(Lettura, ErrorCodes) {
         {"byte field of 300", linea_buona,
          treno_con("stazione, 0, 300, 700, 0,0,0, 1,1,0, 4,1,1, 1, 17,21,0, X\r\n"), 25,
          non_impostata, false, false, 'T', 2},
+        // Found when the cells are filled, and told at the field that set the gradient.
         {"gradient out of its byte", linea_con("pendenza, 100, 200\r\n"), treno_vuoto, 25,
-         non_impostata, false, false, 'L', 0},
+         non_impostata, false, false, 'L', 5},
         {"curve beyond the last point", linea_con("curvad1, 9000, 2000\r\n"), treno_vuoto, 25,
          non_impostata, false, false, 'L', 5},
         {"82nd board", linea_con(cartelli(82)), treno_vuoto, 25, non_impostata, false, false, 'L',
@@ -278,6 +280,187 @@ TEST_F(Lettura, ErrorCodes) {
         EXPECT_EQ(form.resoconto.lettore.file,
                   c.file == 'L' ? form.percorso_linea() : form.percorso_treno());
         EXPECT_EQ(form.resoconto.lettore.riga, c.riga);
+    }
+}
+
+// ---- what an error says, and where -------------------------------------------------------
+
+struct CasoMessaggio {
+    const char* nome;
+    std::string linea;
+    std::optional<std::string> treno;  // none: no train file
+    int32_t codice;
+    char file;  // 'L' line file, 'T' train file
+    int32_t riga;
+    int32_t colonna;
+    std::string messaggio;
+};
+
+void verifica_messaggi(const std::vector<CasoMessaggio>& casi, Lettura& prova);
+
+// Every record kind reads its first field as a number: a letter there names the field and the
+// record, at the field's own column.
+TEST_F(Lettura, EveryRecordKindNamesItsBrokenField) {
+    std::vector<CasoMessaggio> casi;
+    for (const Sezione sezione : {Sezione::generale, Sezione::linea, Sezione::treno}) {
+        for (const TipoRecord& t : tipi_record(sezione)) {
+            const std::string riga = std::string(t.nome) + ", x1\r\n";
+            CasoMessaggio c{t.nome.data(),
+                            linea_con(""),
+                            treno_con(""),
+                            25,
+                            'L',
+                            5,
+                            static_cast<int32_t>(t.nome.size()) + 3,
+                            "field '" + std::string(t.campi[0]) + "' of '" + std::string(t.nome) +
+                                "' is not a whole number: 'x1'"};
+            if (sezione == Sezione::generale) {
+                c.linea = linea_con("", riga);
+                c.riga = 3;
+            } else if (sezione == Sezione::linea) {
+                c.linea = linea_con(riga);
+            } else {
+                c.treno = treno_con(riga);
+                c.file = 'T';
+                c.riga = 2;
+            }
+            casi.push_back(c);
+        }
+    }
+    ASSERT_EQ(casi.size(), 23u);
+    verifica_messaggi(casi, *this);
+}
+
+TEST_F(Lettura, ErrorsSayWhatAndWhere) {
+    const std::string linea_buona = linea_con("");
+    const std::string treno_vuoto = treno_con("");
+    const std::string origine = stazione_origine;
+    const std::vector<CasoMessaggio> casi = {
+        {"a letter in a number", linea_buona,
+         treno_con("segnale,    12z50,   2, 4, 1,  1, 0,    2,  2,1,1, 0\r\n"), 25, 'T', 2, 13,
+         "field 'posizione' of 'segnale' is not a whole number: '12z50'"},
+        {"a letter O for a zero", linea_buona, treno_con("velocita, 900, 1O0\r\n"), 25, 'T', 2, 16,
+         "field 'velocita' of 'velocita' is not a whole number: '1O0'"},
+        {"a byte out of range", linea_buona,
+         treno_con("stazione, 0, 300, 700, 0,0,0, 1,1,0, 4,1,1, 1, 17,21,0, X\r\n"), 25, 'T', 2, 14,
+         "field 'tipo' of 'stazione' is out of range (0 to 255): 300"},
+        {"a short out of range", linea_buona, treno_con("orologio, 17, 70000, 0\r\n"), 25, 'T', 2,
+         15, "field 'minuti' of 'orologio' is out of range (-32768 to 32767): 70000"},
+        {"a line that ends a field early", linea_buona,
+         treno_con("rallentamento, 22750, 50, 150, 0, 1\r\n"), 25, 'T', 2, 1,
+         "'rallentamento' ends after 5 of its 6 fields (field 'd_v' of 'rallentamento' is "
+         "missing)"},
+        {"a file that ends before the name", linea_buona,
+         "[generale]\r\nstazione, 0, 8, 700, 0,0,0, 1,1,0, 4,1,1, 1, 17,21,0,", 25, 'T', 2, 1,
+         "'stazione' ends after 16 of its 17 fields (field 'nome' of 'stazione' is missing)"},
+        {"a gradient no cell holds", linea_con("pendenza, 100, 200\r\n"), treno_vuoto, 25, 'L', 5,
+         16, "field 'pendenza' of 'pendenza' is out of range (-100 to 155): 200"},
+        {"a speed no cell holds", linea_buona,
+         treno_con("velocita, 0, 1300\r\nvelocita, 500, 30\r\n"), 25, 'T', 2, 14,
+         "field 'velocita' of 'velocita' is out of range (-2 to 1277): 1300"},
+        {"a length that leaves no cell", linea_con("", "lunghezza percorso, -7100\r\n"),
+         treno_vuoto, 25, 'L', 3, 21,
+         "field 'lunghezza' of 'lunghezza percorso' leaves the route no cell: -7100 m"},
+        {"no route length", linea_con("", "sfondo uno, 1\r\n"), treno_vuoto, 25, 'L', 0, 0,
+         "no 'lunghezza percorso' record"},
+        {"no train file", linea_buona, std::nullopt, 25, 'T', 0, 0,
+         "the file cannot be read: No such file or directory"},
+        {"a board before the route", linea_con("cartello_indicatore, -200, A\r\n"), treno_vuoto, 25,
+         'L', 5, 22,
+         "field 'posizione' of 'cartello_indicatore' falls on cell -3, outside the cells 0 to "
+         "200"},
+        {"a curve beyond the track plan", linea_con("curvad1, 9000, 2000\r\n"), treno_vuoto, 25,
+         'L', 5, 16,
+         "'curva' at 9000 m, 2000 m long, runs beyond the last point 10000 of the track plan (a "
+         "route of 3000 m, set by 'lunghezza percorso' on line 3, column 21 of the line file)"},
+        {"a position beyond the route", linea_con("pendenza, 9901, 0\r\n"), treno_vuoto, 15, 'L', 5,
+         11,
+         "field 'posizione' of 'pendenza' lies beyond the route: 9901 m, above the 9900 m "
+         "allowed (a route of 3000 m, set by 'lunghezza percorso' on line 3, column 21 of the "
+         "line file)"},
+        {"a negative route length", linea_con("", "lunghezza percorso, -5\r\n"),
+         treno_con("segnale, 7000, 2,4,1,1,0, 2,2,1,1, 0\r\n"), 15, 'T', 2, 10,
+         "above the 6900 m allowed (a route of -5 m, set by 'lunghezza percorso' on line 3"},
+        {"a station beyond the route", linea_buona,
+         treno_con("stazione, 9250, 28, 600, 0,0,0, 0,0,0, 0,0,0, 0, 0,0,0, X\r\n"), 15, 'T', 2, 11,
+         "field 'posizione' of 'stazione' lies beyond the route: 9250 m, above the 9200 m"},
+        {"a store's refusal", linea_buona,
+         treno_con("segnale, 3400, 2,4,1,1,0, 2,2,1,1, 0\r\nsegnale, 3410, 2,4,1,1,0, 2,2,1,1, "
+                   "0\r\n"),
+         16, 'T', 3, 10,
+         "'segnale' at 3410 m is refused: a signal falls on a cell that is already"},
+        {"an earlier error still in force", linea_con("pendenza, 20000, 0\r\n"),
+         treno_con("segnale, 3400, 2,4,1,1,0, 2,2,1,1, 0\r\n"), 15, 'T', 2, 10,
+         "'segnale' at 3400 m is refused: error 15 of an earlier record is still in force"},
+        {"a board on a taken cell",
+         linea_con("cartello_indicatore, 500, A\r\ncartello_indicatore, 510, B\r\n"), treno_vuoto,
+         6, 'L', 6, 22,
+         "field 'posizione' of 'cartello_indicatore' falls on cell 11, which is already taken "
+         "(code 14): 510 m"},
+        {"an abbattimento on a taken cell", linea_buona,
+         treno_con("abbattimento, 1000, 1\r\nabbattimento, 1010, 0\r\n"), 7, 'T', 3, 15,
+         "field 'posizione' of 'abbattimento' falls on cell 20, which is already taken (code 12)"},
+        {"a station off the grid", linea_buona,
+         treno_con("stazione, 1025, 8, 700, 0,0,0, 1,1,0, 4,1,1, 1, 17,21,0, X\r\n"), 8, 'T', 2, 11,
+         "field 'posizione' of 'stazione' is not a multiple of 50 m: 1025 m"},
+        {"a station length off the grid", linea_buona,
+         treno_con("stazione, 1050, 8, 650, 0,0,0, 1,1,0, 4,1,1, 1, 17,21,0, X\r\n"), 9, 'T', 2, 20,
+         "field 'lunghezza' of 'stazione' is not a multiple of 100 m: 650 m"},
+        {"a station ending too near the start", linea_buona,
+         treno_con("stazione, 0, 12, 100, 0,0,0, 1,1,0, 4,1,1, 1, 17,21,0, X\r\n"), 24, 'T', 2, 11,
+         "'stazione' at 0 m ends at 50 m: a station of type below 25 must end beyond 100 m"},
+        {"stations too close", linea_buona,
+         treno_con(origine + "stazione, 1000, 12, 600, 0,0,0, 1,1,0, 4,1,1, 0, 0,0,0, Y\r\n"), 22,
+         'T', 3, 11,
+         "'stazione' at 1000 m starts at 700 m, less than 350 m after the end of the station "
+         "before it, at 700 m"},
+        {"too many stations", linea_con(cartelli(78)), treno_con(origine), 10, 'T', 2, 1,
+         "'stazione' is station 1: with 78 boards in the line file, the scenario table holds at "
+         "most 0 stations"},
+        {"a route too long", linea_con("", "lunghezza percorso, 1000001\r\n"), treno_vuoto, 1, 'L',
+         3, 21, "field 'lunghezza' of 'lunghezza percorso' is above 1000000 m: 1000001 m"},
+        {"a repetition start off the grid",
+         linea_con("", "lunghezza percorso, 3000\r\nripetizione segnali 4 codici, 1210, 2000\r\n"),
+         treno_vuoto, 3, 'L', 4, 31,
+         "field 'inizio' of 'ripetizione segnali' is not a multiple of 50 m: 1210 m"},
+        {"a repetition end off the grid",
+         linea_con("", "lunghezza percorso, 3000\r\nripetizione segnali 4 codici, 1200, 2010\r\n"),
+         treno_vuoto, 4, 'L', 4, 37,
+         "field 'fine' of 'ripetizione segnali' is not a multiple of 50 m: 2010 m"},
+        {"a repetition without 4 or 9",
+         linea_con("", "lunghezza percorso, 3000\r\nripetizione segnali codici, 1200, 0\r\n"),
+         treno_vuoto, 5, 'L', 4, 1,
+         "the keyword of 'ripetizione segnali' names neither 4 nor 9 codes: 'ripetizione "
+         "segnali codici'"},
+        {"a curve without its class", linea_con("curva, 100, 50\r\n"), treno_vuoto, 103, 'L', 5, 1,
+         "the keyword of 'curva' has no class digit 1 to 6: 'curva'"},
+        {"a progressive off the grid",
+         linea_con("", "lunghezza percorso, 3000\r\nprogressiva chilometrica due, 0, 110, 0\r\n"),
+         treno_vuoto, 2, 'L', 4, 34,
+         "field 'fine' of 'progressiva chilometrica due' is not a multiple of 50 m: 110 m"},
+        {"an error that only the code tells", "solo testo\r\n", treno_vuoto, 102, 'L', 0, 0, ""},
+    };
+    verifica_messaggi(casi, *this);
+}
+
+void verifica_messaggi(const std::vector<CasoMessaggio>& casi, Lettura& prova) {
+    for (const CasoMessaggio& c : casi) {
+        SCOPED_TRACE(c.nome);
+        Form1 form;
+        prova.prepara(form);
+        fs::remove(form.percorso_linea());
+        fs::remove(form.percorso_treno());
+        prova.leggi(c.linea, c.treno, form);
+        const ErroreSorgente& e = form.resoconto.lettore;
+        EXPECT_EQ(form.codice_errore, c.codice);
+        EXPECT_EQ(e.file, c.file == 'L' ? form.percorso_linea() : form.percorso_treno());
+        EXPECT_EQ(e.riga, c.riga);
+        EXPECT_EQ(e.colonna, c.colonna);
+        if (c.messaggio.empty()) {
+            EXPECT_EQ(e.messaggio, "");
+        } else {
+            EXPECT_NE(e.messaggio.find(c.messaggio), std::string::npos) << e.messaggio;
+        }
     }
 }
 

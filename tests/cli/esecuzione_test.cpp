@@ -117,7 +117,7 @@ TEST_F(Esecuzione, RunInADirectoryIsTheNoArgumentRunThere) {
     for (const auto& c : casi) {
         SCOPED_TRACE(c.argomenti.size() > 1 ? c.argomenti[1] : "no DIR");
         fs::create_directories(radice_ / "qui");
-        std::vector<std::string> argomenti = {(programma() / "compattatore").string()};
+        std::vector<std::string> argomenti = {(programma() / prova::nome_programma).string()};
         argomenti.insert(argomenti.end(), c.argomenti.begin(), c.argomenti.end());
         const Esito e = prova::esegui(
             argomenti,

@@ -19,11 +19,11 @@ void Sostituzioni::abbandona() {
 void Sostituzioni::conferma() {
     std::vector<FileSostitutivo*> pronti;
     std::vector<const std::string*> nomi;
+    // The files not complete are abandoned first: their temporaries go, and so do they.
+    std::erase_if(file_, [](const Voce& v) { return !v.file->t_ || !v.file->completo_; });
     for (Voce& v : file_) {
-        if (v.file->t_ && v.file->completo_) {
-            pronti.push_back(v.file.get());
-            nomi.push_back(&v.nome);
-        }
+        pronti.push_back(v.file.get());
+        nomi.push_back(&v.nome);
     }
     FileSostitutivo::nomina(pronti, [&](size_t i) { nominati_.push_back(*nomi[i]); });
 }

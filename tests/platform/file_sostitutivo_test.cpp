@@ -42,22 +42,24 @@ TEST(FileSostitutivo, AbandonedWriteLeavesTheOldFileAndNoTemporary) {
 // at the sequential position make one file.
 TEST(FileSostitutivo, SequentialPositionedAndJoinedWrites) {
     CartellaTemporanea dir;
-    FileSostitutivo coda(dir / "coda");
-    coda.scrivi(std::string(100000, 'c'));
-    coda.completa();
-    FileSostitutivo f(dir / "a.dat");
-    f.scrivi("abc");
-    f.scrivi_in(5, "XY", 2);
-    EXPECT_EQ(f.posizione(), 3u);
-    f.scrivi("d");
-    f.scrivi_in(7, "Z", 1);
-    f.scrivi_in(8, "", 0);
-    f.scrivi("efghijk");  // over the positioned bytes, from 4
-    EXPECT_EQ(f.posizione(), 11u);
-    f.accoda(coda);
-    f.scrivi_byte('!');
-    EXPECT_EQ(f.leggi_tutto(), "abcdefghijk" + std::string(100000, 'c') + "!");
-    f.chiudi();
+    {
+        FileSostitutivo coda(dir / "coda");
+        coda.scrivi(std::string(100000, 'c'));
+        coda.completa();
+        FileSostitutivo f(dir / "a.dat");
+        f.scrivi("abc");
+        f.scrivi_in(5, "XY", 2);
+        EXPECT_EQ(f.posizione(), 3u);
+        f.scrivi("d");
+        f.scrivi_in(7, "Z", 1);
+        f.scrivi_in(8, "", 0);
+        f.scrivi("efghijk");  // over the positioned bytes, from 4
+        EXPECT_EQ(f.posizione(), 11u);
+        f.accoda(coda);
+        f.scrivi_byte('!');
+        EXPECT_EQ(f.leggi_tutto(), "abcdefghijk" + std::string(100000, 'c') + "!");
+        f.chiudi();
+    }  // the joined file, never named, is abandoned
     EXPECT_EQ(leggi(dir / "a.dat").size(), 100012u);
     EXPECT_EQ(nomi_in(dir.percorso), std::vector<std::string>{"a.dat"});
 }

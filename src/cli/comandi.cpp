@@ -368,6 +368,9 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
         "next to the program and compiles them there. The commands let authors compile their\n"
         "own scenarios and look at the result.",
         "compattatore");
+    // Options are "--name" on every system: an argument that begins with '/' is a path (on
+    // Windows, from the root of the drive), never an option, and the commands inherit that.
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", testo_versione);
     app.require_subcommand(1);
     app.footer(

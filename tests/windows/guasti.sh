@@ -38,6 +38,18 @@ intatti() {
 messaggio() {
     grep -qF -- "$2" "$lavoro/$1.err" || fallisci "$1: '$2' not in: $(cat "$lavoro/$1.err")"
 }
+# Another Windows program holds FILE open, as the simulator or an editor does, until `libera`.
+# Started without the shell function, so that $pid_blocca is the Wine process itself.
+bloccato() { grep -q bloccato "$lavoro/blocca.out"; }
+blocca() {
+    env -u DISPLAY -u WAYLAND_DISPLAY "$wine_sh" "$blocca" "$1" 60000 >"$lavoro/blocca.out" 2>&1 &
+    pid_blocca=$!
+    aspetta 60 bloccato || fallisci "$1 could not be locked: $(cat "$lavoro/blocca.out")"
+}
+libera() {
+    kill "$pid_blocca" 2>/dev/null
+    wait "$pid_blocca" 2>/dev/null
+}
 
 # The reference: a folder with a plain name.
 programma_in "$lavoro/semplice"
@@ -87,13 +99,9 @@ echo "read-only folder: $(head -1 "$lavoro/sola_lettura.err")"
 programma_in "$lavoro/in_uso"
 precedenti_in "$lavoro/in_uso"
 chmod 0666 "$lavoro/in_uso"/VALCRESTINA_TORVE_325.dat
-wine "$blocca" "$lavoro/in_uso/VALCRESTINA_TORVE_325.dat" 20000 >"$lavoro/blocca.out" 2>&1 &
-pid_blocca=$!
-bloccato() { grep -q bloccato "$lavoro/blocca.out"; }
-aspetta 60 bloccato || fallisci "the file could not be locked: $(cat "$lavoro/blocca.out")"
+blocca "$lavoro/in_uso/VALCRESTINA_TORVE_325.dat"
 esegui_in "$lavoro/in_uso"
-kill "$pid_blocca" 2>/dev/null
-wait "$pid_blocca" 2>/dev/null
+libera
 [ "$stato" = 4 ] || fallisci "file in use: status $stato: $(cat "$lavoro/in_uso.err")"
 messaggio in_uso "VALCRESTINA_TORVE_325.dat: the file is in use by another program"
 intatti_tranne_testi() {
@@ -111,14 +119,11 @@ echo "file in use: $(head -1 "$lavoro/in_uso.err")"
 sorgenti=$(cartella sorgenti)
 (cd "$sorgenti" && wine "$exe" sources . >/dev/null 2>&1) || fallisci "sources"
 chmod 0666 "$sorgenti"/*
-wine "$blocca" "$sorgenti/VALCRESTINA_TORVE_325-.txt" 20000 >"$lavoro/blocca.out" 2>&1 &
-pid_blocca=$!
-aspetta 60 bloccato || fallisci "the source could not be locked: $(cat "$lavoro/blocca.out")"
+blocca "$sorgenti/VALCRESTINA_TORVE_325-.txt"
 (cd "$sorgenti" && wine "$exe" compile VALCRESTINA_TORVE_linea.txt VALCRESTINA_TORVE_325-.txt \
     >"$lavoro/sorgente.out" 2>"$lavoro/sorgente.err")
 stato=$?
-kill "$pid_blocca" 2>/dev/null
-wait "$pid_blocca" 2>/dev/null
+libera
 [ "$stato" = 4 ] || fallisci "locked source: status $stato: $(cat "$lavoro/sorgente.err")"
 messaggio sorgente "cannot read VALCRESTINA_TORVE_325-.txt: the file is in use by another program"
 [ "$(ls "$sorgenti" | wc -l)" = 2 ] || fallisci "locked source: files written: $(ls "$sorgenti")"

@@ -71,6 +71,35 @@ bool leggi_da_maniglia(HANDLE h, uint8_t* dove, size_t quanti, uint64_t offset, 
     return true;
 }
 
+// Whether another program holds the file open without letting it be deleted (the simulator
+// reading a .dat): such a file cannot be replaced, and a rename over it is refused as access
+// denied, which this tells apart from a file that may not be replaced at all.
+bool tenuto_da_altri(const std::wstring& nome) {
+    const HANDLE h =
+        CreateFileW(nome.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return false;
+    }
+    return in_uso(GetLastError());
+}
+
+// Renames the temporary over the final name; a final file that another program holds open
+// fails as one in use, and so is waited for a moment.
+bool rinomina(const std::wstring& temporaneo, const std::wstring& finale) {
+    return riprova_se_in_uso([&] {
+        if (MoveFileExW(temporaneo.c_str(), finale.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD err = GetLastError();
+        SetLastError(err == ERROR_ACCESS_DENIED && tenuto_da_altri(finale) ? ERROR_SHARING_VIOLATION
+                                                                           : err);
+        return false;
+    });
+}
+
 uint64_t dimensione(HANDLE h) {
     LARGE_INTEGER d{};
     return GetFileSizeEx(h, &d) ? static_cast<uint64_t>(d.QuadPart) : 0;
@@ -209,11 +238,20 @@ void FileSostitutivo::chiudi() {
 
 void FileSostitutivo::nomina(std::span<FileSostitutivo* const> pronti,
                              const std::function<void(size_t)>& nominato) {
-    // Every final name is checked before the first is given.
+    // Every final name is checked before the first is given: neither a folder nor a file that
+    // another program holds open (waited for a moment) stands there.
     for (const FileSostitutivo* f : pronti) {
-        const DWORD a = GetFileAttributesW(in_utf16(f->percorso_).c_str());
+        const std::wstring finale = in_utf16(f->percorso_);
+        const DWORD a = GetFileAttributesW(finale.c_str());
         if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             throw ErrorePiattaforma(messaggio("replace", f->percorso_, ERROR_DIRECTORY));
+        }
+        if (a != INVALID_FILE_ATTRIBUTES && !riprova_se_in_uso([&] {
+                if (!tenuto_da_altri(finale)) return true;
+                SetLastError(ERROR_SHARING_VIOLATION);
+                return false;
+            })) {
+            throw ErrorePiattaforma(messaggio("replace", f->percorso_, ERROR_SHARING_VIOLATION));
         }
     }
     const SenzaInterruzioni senza;
@@ -223,10 +261,7 @@ void FileSostitutivo::nomina(std::span<FileSostitutivo* const> pronti,
         CloseHandle(t.h);
         t.h = INVALID_HANDLE_VALUE;
         const std::wstring finale = in_utf16(f.percorso_);
-        if (!riprova_se_in_uso([&] {
-                return MoveFileExW(t.nome.c_str(), finale.c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-            })) {
+        if (!rinomina(t.nome, finale)) {
             const DWORD err = GetLastError();
             f.t_.reset();
             throw ErrorePiattaforma(messaggio("replace", f.percorso_, err));

@@ -2,11 +2,13 @@
 # The Windows program under Wine where the platform gets in the way: names with letters
 # outside ASCII and folders with spaces work; a read-only folder, a file that another
 # program holds open and a full disk each end the run with status 4 and a message that names
-# the file and the reason, with every earlier file as it was and no temporary left.
-# Usage: guasti.sh COMPATTATORE.EXE BLOCCA_FILE.EXE
+# the file and the reason, with every earlier file as it was and no temporary left. An
+# interruption from the console waits for the naming of a set and leaves no temporary.
+# Usage: guasti.sh COMPATTATORE.EXE BLOCCA_FILE.EXE INTERROMPI.EXE
 source "$(dirname "$0")/../wine_comune.sh"
 exe=$(realpath "$1")
 blocca=$(realpath "$2")
+interrompi=$(realpath "$3")
 richiedi sha256sum
 
 sei=(VALCRESTINA_TORVE_325.dat VALCRESTINA_TORVE_325.sim VALCRESTINA_TORVE_325_note.txt
@@ -128,6 +130,16 @@ libera
 messaggio sorgente "cannot read VALCRESTINA_TORVE_325-.txt: the file is in use by another program"
 [ "$(ls "$sorgenti" | wc -l)" = 2 ] || fallisci "locked source: files written: $(ls "$sorgenti")"
 echo "locked source: $(head -1 "$lavoro/sorgente.err")"
+
+# Ctrl+Break while a file is being named and another is written: the name is given, the
+# other temporary goes, and the program ends with 128 + 15.
+interrotta=$(cartella interrotta)
+wine "$interrompi" "$interrotta" >"$lavoro/interrotta.out" 2>&1
+stato=$?
+[ "$stato" = 143 ] || fallisci "interruption: status $stato: $(cat "$lavoro/interrotta.out")"
+[ "$(ls -A "$interrotta")" = nominato.dat ] && [ "$(stat -c %s "$interrotta/nominato.dat")" = 100000 ] ||
+    fallisci "interruption: left $(ls -lA "$interrotta")"
+echo "interruption: the file being named named, no temporary, status 143"
 
 # A full disk: a file system of 600 KiB, too small for the 1.2 MB track plan.
 pieno="$lavoro/disco_pieno"

@@ -133,8 +133,9 @@ FileSostitutivo::FileSostitutivo(std::string percorso)
     DWORD err = 0;
     for (int tentativo = 0; tentativo < 100 && t_->h == INVALID_HANDLE_VALUE; ++tentativo) {
         const std::wstring temporaneo = nome_temporaneo(cartella);
-        t_->h = CreateFileW(temporaneo.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        // Nobody else reads or writes it; an interruption may delete it while it is open.
+        t_->h = CreateFileW(temporaneo.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
+                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         err = GetLastError();
         if (t_->h != INVALID_HANDLE_VALUE) {
             t_->nome = temporaneo;

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "core/errori.h"
 #include "platform/windows/sistema_windows.h"
@@ -16,17 +16,24 @@ namespace compattatore {
 
 namespace {
 
+// The registered files, and the steps that must not stop, behind one lock: the handler takes
+// it once no such step is under way, and holds it to the end, so that no step begins after
+// it and no path is freed while it reads it. The steps may nest.
 constexpr int posti = 64;
-std::atomic<char*> da_rimuovere[posti];
-std::atomic<int> senza_interruzioni{0};
+char* da_rimuovere[posti];
+std::recursive_mutex guardia;
 
 BOOL WINAPI alla_fine(DWORD evento) {
     const int numero = evento == CTRL_C_EVENT ? 2 : evento == CTRL_BREAK_EVENT ? 15 : 1;
-    while (senza_interruzioni.load() > 0) Sleep(1);
-    for (auto& posto : da_rimuovere) {
-        if (const char* p = posto.load()) DeleteFileW(in_utf16(p).c_str());
+    guardia.lock();
+    // A temporary is open while it is written, with deletion shared: it goes when the
+    // process has ended.
+    for (const char* p : da_rimuovere) {
+        if (p != nullptr) DeleteFileW(in_utf16(p).c_str());
     }
-    ExitProcess(static_cast<UINT>(128 + numero));
+    // At once, as from any other point: no exit handler runs while the work may be half-way.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(128 + numero));
+    return TRUE;
 }
 
 }  // namespace
@@ -38,9 +45,10 @@ void prepara_segnali() {
 DaRimuovere::DaRimuovere(const std::string& percorso) {
     char* copia = _strdup(percorso.c_str());
     if (copia == nullptr) throw ErrorePiattaforma("out of memory");
+    const std::lock_guard<std::recursive_mutex> l(guardia);
     for (int i = 0; i < posti; ++i) {
-        char* libero = nullptr;
-        if (da_rimuovere[i].compare_exchange_strong(libero, copia)) {
+        if (da_rimuovere[i] == nullptr) {
+            da_rimuovere[i] = copia;
             posto_ = i;
             return;
         }
@@ -60,16 +68,18 @@ DaRimuovere& DaRimuovere::operator=(DaRimuovere&& altro) noexcept {
 
 void DaRimuovere::rilascia() {
     if (posto_ < 0) return;
-    std::free(da_rimuovere[posto_].exchange(nullptr));
+    const std::lock_guard<std::recursive_mutex> l(guardia);
+    std::free(da_rimuovere[posto_]);
+    da_rimuovere[posto_] = nullptr;
     posto_ = -1;
 }
 
 SenzaInterruzioni::SenzaInterruzioni() {
-    ++senza_interruzioni;
+    guardia.lock();
 }
 
 SenzaInterruzioni::~SenzaInterruzioni() {
-    --senza_interruzioni;
+    guardia.unlock();
 }
 
 }  // namespace compattatore

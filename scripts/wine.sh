@@ -7,7 +7,8 @@
 # without the system's rights: a folder or a file without write permission then refuses to
 # be written, as it does on Windows. The prefix then belongs to nobody.
 #   scripts/wine.sh --prefix     sets up the prefix now (quietly)
-#   scripts/wine.sh --stop       ends the prefix's Wine server and every program in it
+#   scripts/wine.sh --stop       ends the prefix's Wine server and every program in it, and
+#                                waits until they are gone
 set -euo pipefail
 
 export WINEDEBUG=-all
@@ -59,6 +60,8 @@ case "${1:-}" in
     --stop)
         if [ -d "$WINEPREFIX" ] && [ -n "$wineserver" ]; then
             "${come[@]}" "$wineserver" --kill 2>/dev/null || true
+            # Until it is gone: a program started meanwhile would join the old session.
+            "${come[@]}" "$wineserver" --wait 2>/dev/null || true
         fi
         exit 0
         ;;

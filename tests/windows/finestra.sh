@@ -11,6 +11,8 @@ prova=$(realpath "$2")
 leggi_box=$(realpath "$3")
 richiedi Xvfb xdotool xwd convert sha256sum
 avvia_xvfb
+# The session on this display ends with the test, before the display does.
+trap '"$wine_sh" --stop; pulisci' EXIT
 sul_desktop() {
     env DISPLAY="$display" "$wine_sh" "$@"
 }
@@ -22,6 +24,9 @@ cp "$exe" "$terminale/compattatore.exe"
     fallisci "terminal run: $(cat "$lavoro/terminale.out")"
 
 # On the desktop: the window is held, already painted, for a few seconds before the work.
+# Wine's session takes the display of its first program: the one without a display ends
+# first (this test runs alone), and the programs on the desktop begin a session of their own.
+"$wine_sh" --stop
 desktop=$(cartella desktop)
 cp "$exe" "$desktop/compattatore.exe"
 (cd "$desktop" && COMPATTATORE_TEST_ATTESA_MS=8000 sul_desktop ./compattatore.exe \

@@ -106,3 +106,44 @@ aspetta_fine() {
     stato=$?
     pid_programma=""
 }
+
+# The no-argument run started in the background as $pid_programma, with its output in
+# $lavoro/desktop.out and desktop.err, on the desktop with its window held a few seconds
+# (COMPATTATORE_TEST_ATTESA_MS): one window of 280 x 179 with "Attendere" painted inside the
+# label's box while the program still waits, and none left once it has ended. Sets $stato.
+controlla_finestra_attesa() {
+    mostrata() {
+        kill -0 "$pid_programma" 2>/dev/null ||
+            fallisci "the program ended before showing a window on $display:" \
+                "$(cat "$lavoro/desktop.out" "$lavoro/desktop.err")"
+        [ -n "$(finestre)" ]
+    }
+    aspetta 60 mostrata || fallisci "no window appeared"
+    local ids finestra
+    ids=($(finestre))
+    [ "${#ids[@]}" = 1 ] || fallisci "${#ids[@]} windows instead of one"
+    finestra=${ids[0]}
+    [ "$(misura "$finestra")" = 280x179 ] || fallisci "window is $(misura "$finestra"), not 280x179"
+
+    # The window is mapped before it is painted: the first paint waits for the fonts, which on
+    # a fresh machine means building the font cache first. So the screenshot is taken again
+    # until the text is there; the hold keeps the program waiting well after its first paint.
+    # The label's box is 177 x 53 at 64,64. The text starts at its top left corner and is of
+    # 24 points (32 pixels): its capitals and the d are well over 20 pixels tall. A wider
+    # stand-in face may run a few pixels past the label's right edge, but never off the window.
+    local w h x y
+    dipinta() {
+        fotografa "$finestra" "$lavoro/attesa.xwd" || return 1
+        read -r w h x y <<<"$(riquadro_scuro "$lavoro/attesa.xwd" | tr -d +)"
+        [ "${h:-0}" -ge 20 ] && [ "${w:-0}" -ge 100 ]
+    }
+    aspetta 30 dipinta
+    kill -0 "$pid_programma" 2>/dev/null || fallisci "the screenshot came too late"
+    echo "text: ${w}x${h} at $x,$y"
+    [ "${h:-0}" -ge 20 ] && [ "${w:-0}" -ge 100 ] || fallisci "no label text of 24 points (${w}x${h})"
+    [ "$x" -ge 64 ] && [ "$x" -le 68 ] && [ "$y" -ge 64 ] && [ $((y + h)) -le 117 ] &&
+        [ $((x + w)) -le 276 ] || fallisci "the text ${w}x${h}+$x+$y is not where the label is"
+
+    aspetta_fine "$pid_programma" 120
+    [ -z "$(finestre)" ] || fallisci "the window is still there after the run"
+}

@@ -32,32 +32,8 @@ cp "$exe" "$desktop/compattatore.exe"
 (cd "$desktop" && COMPATTATORE_TEST_ATTESA_MS=8000 sul_desktop ./compattatore.exe \
     >"$lavoro/desktop.out" 2>"$lavoro/desktop.err") &
 pid_programma=$!
-mostrata() {
-    kill -0 "$pid_programma" 2>/dev/null ||
-        fallisci "the program ended before showing a window:" "$(cat "$lavoro/desktop.err")"
-    [ -n "$(finestre)" ]
-}
-aspetta 60 mostrata || fallisci "no window appeared"
-ids=($(finestre))
-[ "${#ids[@]}" = 1 ] || fallisci "${#ids[@]} windows instead of one"
-finestra=${ids[0]}
-[ "$(misura "$finestra")" = 280x179 ] || fallisci "window is $(misura "$finestra"), not 280x179"
-# The label's box is 177 x 53 at 64,64; the text starts at its top left corner, 24 points
-# (32 pixels) bold: its capitals and the d are well over 20 pixels tall.
-dipinta() {
-    fotografa "$finestra" "$lavoro/attesa.xwd" || return 1
-    read -r w h x y <<<"$(riquadro_scuro "$lavoro/attesa.xwd" | tr -d +)"
-    [ "${h:-0}" -ge 20 ] && [ "${w:-0}" -ge 100 ]
-}
-aspetta 30 dipinta
-kill -0 "$pid_programma" 2>/dev/null || fallisci "the screenshot came too late"
-echo "text: ${w}x${h} at $x,$y"
-[ "${h:-0}" -ge 20 ] && [ "${w:-0}" -ge 100 ] || fallisci "no label text of 24 points (${w}x${h})"
-[ "$x" -ge 64 ] && [ "$x" -le 68 ] && [ "$y" -ge 64 ] && [ $((y + h)) -le 117 ] &&
-    [ $((x + w)) -le 276 ] || fallisci "the text ${w}x${h}+$x+$y is not where the label is"
-aspetta_fine "$pid_programma" 120
+controlla_finestra_attesa
 [ "$stato" = 0 ] || fallisci "desktop: status $stato: $(cat "$lavoro/desktop.err")"
-[ -z "$(finestre)" ] || fallisci "the window is still there after the run"
 [ ! -s "$lavoro/desktop.out" ] || fallisci "desktop: wrote to standard output"
 impronte "$terminale" | cmp -s - <(impronte "$desktop") || fallisci "desktop: other files"
 echo "waiting window: 280x179, Attendere in the label, the same files"

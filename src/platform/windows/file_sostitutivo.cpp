@@ -1,7 +1,8 @@
 // Temporaries on Windows are named files with a short name of fixed length beside the final
 // name; a complete one is renamed over the final name, the files of a set one right after the
 // other, with interruptions from the console held back meanwhile. A rename that meets a file
-// another program holds open is tried again for a moment.
+// another program holds open is tried again for a moment. A final name that is a device or a
+// pipe is written to, from a temporary in the user's temporary folder.
 #include "platform/file_sostitutivo.h"
 
 #include <algorithm>
@@ -111,12 +112,53 @@ struct Temporaneo {
     HANDLE h = INVALID_HANDLE_VALUE;
     std::wstring nome;  // the temporary's path
     DaRimuovere registro;
+    // Where the final name is no file on a disk (NUL, CON, a pipe): that, open for writing.
+    // The temporary is then one that the system deletes when it is closed.
+    HANDLE destinazione = INVALID_HANDLE_VALUE;
 
     ~Temporaneo() {
         if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        if (destinazione != INVALID_HANDLE_VALUE) CloseHandle(destinazione);
         if (!nome.empty()) DeleteFileW(nome.c_str());
     }
 };
+
+namespace {
+
+// The final name open for writing when it is a device or a pipe, which is written to and never
+// replaced; otherwise nothing (a file on a disk, or nothing there yet).
+HANDLE dispositivo(const std::wstring& finale) {
+    const HANDLE h = CreateFileW(finale.c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return h;
+    if (GetFileType(h) != FILE_TYPE_DISK) return h;
+    CloseHandle(h);
+    return INVALID_HANDLE_VALUE;
+}
+
+// Every byte of the temporary `da`, from its start, written in order to `a`.
+bool copia_in(HANDLE da, HANDLE a, DWORD& err) {
+    std::vector<uint8_t> pezzo(1 << 16);
+    const uint64_t quanti = dimensione(da);
+    for (uint64_t fatto = 0; fatto < quanti;) {
+        const size_t parte = static_cast<size_t>(std::min<uint64_t>(quanti - fatto, pezzo.size()));
+        if (!leggi_da_maniglia(da, pezzo.data(), parte, fatto, err)) return false;
+        for (size_t scritto = 0; scritto < parte;) {
+            DWORD n = 0;
+            if (!WriteFile(a, pezzo.data() + scritto, static_cast<DWORD>(parte - scritto), &n,
+                           nullptr)) {
+                err = GetLastError();
+                return false;
+            }
+            scritto += n;
+        }
+        fatto += parte;
+    }
+    return true;
+}
+
+}  // namespace
 
 FileSostitutivo::FileSostitutivo(std::string percorso)
     : percorso_(std::move(percorso)), t_(std::make_unique<Temporaneo>()) {
@@ -128,16 +170,24 @@ FileSostitutivo::FileSostitutivo(std::string percorso)
         throw ErrorePiattaforma(messaggio("replace", percorso_, ERROR_DIRECTORY));
     }
     const auto barra = finale.find_last_of(L"\\/");
-    const std::wstring cartella = barra == std::wstring::npos ? L"" : finale.substr(0, barra + 1);
+    std::wstring cartella = barra == std::wstring::npos ? L"" : finale.substr(0, barra + 1);
+    DWORD modo = FILE_ATTRIBUTE_NORMAL;
+    t_->destinazione = dispositivo(finale);
+    if (t_->destinazione != INVALID_HANDLE_VALUE) {
+        wchar_t provvisoria[MAX_PATH + 1];
+        const DWORD n = GetTempPathW(MAX_PATH + 1, provvisoria);
+        cartella = n > 0 && n <= MAX_PATH ? std::wstring(provvisoria, n) : L"";
+        modo = FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE;
+    }
     const SenzaInterruzioni senza;
     DWORD err = 0;
     for (int tentativo = 0; tentativo < 100 && t_->h == INVALID_HANDLE_VALUE; ++tentativo) {
         const std::wstring temporaneo = nome_temporaneo(cartella);
         // Nobody else reads or writes it; an interruption may delete it while it is open.
         t_->h = CreateFileW(temporaneo.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
-                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                            nullptr, CREATE_NEW, modo, nullptr);
         err = GetLastError();
-        if (t_->h != INVALID_HANDLE_VALUE) {
+        if (t_->h != INVALID_HANDLE_VALUE && (modo & FILE_FLAG_DELETE_ON_CLOSE) == 0) {
             t_->nome = temporaneo;
             t_->registro = DaRimuovere(da_utf16(temporaneo));
         }
@@ -242,6 +292,7 @@ void FileSostitutivo::nomina(std::span<FileSostitutivo* const> pronti,
     // Every final name is checked before the first is given: neither a folder nor a file that
     // another program holds open (waited for a moment) stands there.
     for (const FileSostitutivo* f : pronti) {
+        if (f->t_->destinazione != INVALID_HANDLE_VALUE) continue;
         const std::wstring finale = in_utf16(f->percorso_);
         const DWORD a = GetFileAttributesW(finale.c_str());
         if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -259,6 +310,16 @@ void FileSostitutivo::nomina(std::span<FileSostitutivo* const> pronti,
     for (size_t i = 0; i < pronti.size(); ++i) {
         FileSostitutivo& f = *pronti[i];
         Temporaneo& t = *f.t_;
+        if (t.destinazione != INVALID_HANDLE_VALUE) {
+            DWORD err = 0;
+            if (!copia_in(t.h, t.destinazione, err)) {
+                f.t_.reset();
+                throw ErrorePiattaforma(messaggio("write", f.percorso_, err));
+            }
+            f.t_.reset();
+            nominato(i);
+            continue;
+        }
         CloseHandle(t.h);
         t.h = INVALID_HANDLE_VALUE;
         const std::wstring finale = in_utf16(f.percorso_);

@@ -74,7 +74,9 @@ int disegna_scenario(const char* comando, const std::string& sim, const std::str
 
 int comando_plot(const std::string& sim, const std::string& output, std::ostream& out,
                  std::ostream& err) {
-    return disegna_scenario("plot", sim, output, ".svg", disegna_svg, out, err);
+    return disegna_scenario(
+        "plot", sim, output, ".svg", [](const ScenarioDaDisegnare& s) { return disegna_svg(s); },
+        out, err);
 }
 
 int comando_view(const std::string& sim, const std::string& output, std::ostream& out,

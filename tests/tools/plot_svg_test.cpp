@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "platform/file_sostitutivo.h"
 #include "prova_comune.h"
 #include "tools/decodifica.h"
+#include "tools/oggetti.h"
 #include "tools/strumenti.h"
 #include "track/codifica.h"
 
@@ -111,7 +113,7 @@ TEST(PlotSvg, NamesEveryStationSignalSlowdownAndBoardInWellFormedSvg) {
         EXPECT_NE(svg.find(atteso), std::string::npos) << atteso;
     }
     // The board's entry is not taken for a station.
-    EXPECT_EQ(svg.find("rotate(-50)\">Galleria"), std::string::npos);
+    EXPECT_EQ(svg.find("class=\"stazione\">Galleria"), std::string::npos);
 }
 
 TEST(PlotSvg, HostileValuesStillGiveWellFormedSvg) {
@@ -222,11 +224,160 @@ TEST(ComandoPlot, DrawsTheBuiltInScenarioWithItsStationsNamed) {
     int stazioni = 0;
     for (int i = 1; i <= 80 && !(voci[static_cast<size_t>(i)] == voce_treno{}); ++i) {
         const std::string nome = a_utf8(voci[static_cast<size_t>(i)].testo);
-        EXPECT_NE(svg.find("rotate(-50)\">" + nome + "<"), std::string::npos) << nome;
+        EXPECT_NE(svg.find(">" + nome + "</text>"), std::string::npos) << nome;
         ++stazioni;
     }
     EXPECT_EQ(stazioni, 14);
     EXPECT_NE(svg.find("class=\"percorso\""), std::string::npos);
+}
+
+// A compiled scenario read back from `dir` as `plot` reads it.
+ScenarioDaDisegnare carica(const std::filesystem::path& dir, const std::string& scenario,
+                           const std::string& treno) {
+    ScenarioDaDisegnare s;
+    s.voci = decodifica_sim(leggi_file(dir / (scenario + "_" + treno + ".sim")));
+    s.celle = decodifica_celle(leggi_file(dir / (scenario + "_" + treno + ".dat")));
+    s.tracciato = decodifica_linea_dat(leggi_file(dir / (scenario + "_linea.dat")));
+    return s;
+}
+
+// The built-in scenario, and the maximal one (a 1000 km line with thousands of items),
+// compiled once for the tests that draw them.
+class Disegni : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        cartella = new prova::CartellaTemporanea;
+        const auto e = prova::esegui({prova::copia_programma(cartella->percorso)},
+                                     {.cartella = cartella->percorso});
+        if (e.stato != 0) return;
+        incorporato =
+            new ScenarioDaDisegnare(carica(cartella->percorso, "VALCRESTINA_TORVE", "325"));
+        const std::string m = (cartella->percorso / "massimo").string();
+        if (prova::esegui({COMPATTATORE_PYTHON, COMPATTATORE_GENERA_MASSIMO, m}).stato != 0 ||
+            prova::esegui(
+                {COMPATTATORE_EXE, "compile", m + "/MASSIMO_linea.txt", m + "/MASSIMO_9999-.txt"})
+                    .stato != 0) {
+            return;
+        }
+        massimo = new ScenarioDaDisegnare(carica(m, "MASSIMO", "9999"));
+    }
+    static void TearDownTestSuite() {
+        delete massimo;
+        delete incorporato;
+        delete cartella;
+        massimo = incorporato = nullptr;
+        cartella = nullptr;
+    }
+    static prova::CartellaTemporanea* cartella;
+    static ScenarioDaDisegnare* incorporato;
+    static ScenarioDaDisegnare* massimo;
+};
+prova::CartellaTemporanea* Disegni::cartella = nullptr;
+ScenarioDaDisegnare* Disegni::incorporato = nullptr;
+ScenarioDaDisegnare* Disegni::massimo = nullptr;
+
+// The first pairs of texts whose boxes overlap, "A / B", and how many there are.
+std::pair<size_t, std::string> sovrapposte(std::vector<TestoDisegnato> testi) {
+    std::sort(testi.begin(), testi.end(),
+              [](const TestoDisegnato& a, const TestoDisegnato& b) { return a.x0 < b.x0; });
+    size_t n = 0;
+    std::string esempi;
+    for (size_t i = 0; i < testi.size(); ++i) {
+        const auto& a = testi[i];
+        for (size_t j = i + 1; j < testi.size() && testi[j].x0 < a.x1; ++j) {
+            const auto& b = testi[j];
+            if (a.y0 < b.y1 && b.y0 < a.y1) {
+                if (++n <= 5) esempi += "[" + a.testo + " / " + b.testo + "] ";
+            }
+        }
+    }
+    return {n, esempi};
+}
+
+// How many texts read exactly `testo`.
+size_t quanti(const Disegnato& d, const std::string& testo) {
+    return static_cast<size_t>(std::count_if(d.testi.begin(), d.testi.end(),
+                                             [&](const auto& t) { return t.testo == testo; }));
+}
+
+std::vector<Oggetto> stazioni(const ScenarioDaDisegnare& s) {
+    std::vector<Oggetto> r;
+    for (auto& o : oggetti_scenario(s.voci, s.celle)) {
+        if (o.genere == GenereOggetto::stazione) r.push_back(std::move(o));
+    }
+    return r;
+}
+
+TEST_F(Disegni, NoTwoTextsOverlapAndEveryStationIsNamedOnTheMapAndTheProfile) {
+    ASSERT_NE(incorporato, nullptr) << "the built-in run failed";
+    const struct {
+        const char* nome;
+        const ScenarioDaDisegnare* s;
+        size_t stazioni, dettagli;
+    } casi[] = {{"built-in", incorporato, 14, 0}, {"1000 km", massimo, 60, 20}};
+    for (const auto& c : casi) {
+        if (c.s == nullptr) GTEST_SKIP() << "the maximal scenario could not be generated";
+        SCOPED_TRACE(c.nome);
+        const Disegnato d = disegna_plot(*c.s);
+        const auto [n, esempi] = sovrapposte(d.testi);
+        EXPECT_EQ(n, 0u) << esempi;
+        for (const auto& t : d.testi) {
+            EXPECT_TRUE(t.x0 >= 0 && t.x1 <= 1600 && t.y0 >= 0) << t.testo << " leaves the page";
+        }
+        const auto tutte = stazioni(*c.s);
+        EXPECT_EQ(tutte.size(), c.stazioni);
+        // On the map, on the profile of the whole stretch, and on one detail strip.
+        const size_t volte = c.dettagli > 0 ? 3 : 2;
+        for (const auto& o : tutte) EXPECT_GE(quanti(d, o.etichetta), volte) << o.etichetta;
+        size_t dettagli = 0;
+        for (const auto& t : d.testi) dettagli += t.testo.rfind("Detail ", 0) == 0;
+        EXPECT_EQ(dettagli, c.dettagli);
+    }
+}
+
+TEST_F(Disegni, DrawsOnlyTheStretchAskedForInStripsWhenItIsLong) {
+    ASSERT_NE(incorporato, nullptr) << "the built-in run failed";
+    const struct {
+        const ScenarioDaDisegnare* s;
+        double da, a;
+        std::vector<std::string> dettagli;
+    } casi[] = {
+        {incorporato, 10, 20.5, {}},
+        {massimo,
+         100,
+         230,
+         {"Detail 100+000 \xE2\x80\x93 150+000", "Detail 150+000 \xE2\x80\x93 200+000",
+          "Detail 200+000 \xE2\x80\x93 230+000"}},
+    };
+    for (const auto& c : casi) {
+        if (c.s == nullptr) GTEST_SKIP() << "the maximal scenario could not be generated";
+        SCOPED_TRACE(c.a);
+        const Disegnato d = disegna_plot(*c.s, {c.da, c.a});
+        EXPECT_EQ(sovrapposte(d.testi).first, 0u) << sovrapposte(d.testi).second;
+        for (const auto& o : stazioni(*c.s)) {
+            const bool dentro = o.da >= c.da * 1000 && o.da <= c.a * 1000;
+            EXPECT_EQ(quanti(d, o.etichetta) > 0, dentro) << o.etichetta << " at " << o.da;
+        }
+        // The kilometre axis covers the stretch and nothing else.
+        double primo = 1e9, ultimo = -1;
+        for (const auto& t : d.testi) {
+            // Right of the values of the profiles, in the left margin.
+            if (t.x0 < 74 || t.testo.empty() ||
+                t.testo.find_first_not_of("0123456789") != std::string::npos) {
+                continue;
+            }
+            primo = std::min(primo, std::stod(t.testo));
+            ultimo = std::max(ultimo, std::stod(t.testo));
+        }
+        EXPECT_EQ(primo, c.da);
+        EXPECT_LE(ultimo, c.a);
+        EXPECT_GE(ultimo, c.a - 5);
+        std::vector<std::string> dettagli;
+        for (const auto& t : d.testi) {
+            if (t.testo.rfind("Detail ", 0) == 0) dettagli.push_back(t.testo);
+        }
+        EXPECT_EQ(dettagli, c.dettagli);
+    }
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 #include "cli/comandi.h"
 
 #include <CLI/CLI.hpp>
+#include <charconv>
+#include <cmath>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <new>
 #include <sstream>
 #include <string_view>
+#include <tuple>
 #include <utility>
 
 #include "cli/incorporato.h"
@@ -21,6 +24,7 @@
 #include "platform/file_letto.h"
 #include "platform/file_sostitutivo.h"
 #include "platform/percorso.h"
+#include "tools/plot_svg.h"
 #include "tools/rapporto.h"
 #include "tools/strumenti.h"
 
@@ -101,6 +105,15 @@ int prepara_sorgente(const std::string& file, std::optional<std::string>& testo,
             break;
     }
     return uscita_sorgenti;
+}
+
+// A kilometre of the route as an option gives it: a plain decimal number, not below zero.
+std::optional<double> chilometro(const std::string& testo) {
+    double km = 0;
+    const char* fine = testo.data() + testo.size();
+    const auto r = std::from_chars(testo.data(), fine, km, std::chars_format::fixed);
+    if (r.ec != std::errc() || r.ptr != fine || !std::isfinite(km) || km < 0) return std::nullopt;
+    return km;
 }
 
 }  // namespace
@@ -502,13 +515,20 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     std::string file_svg;
     auto* p = app.add_subcommand("plot", "Draw a compiled scenario as an SVG picture");
     p->footer(
-        "Draws the route with its stations, signals, slowdowns and boards, and beside it the\n"
-        "profile along the route. NAME_NUMBER.dat and NAME_linea.dat must lie beside SIM_FILE.");
+        "Draws a legend, the route with its stations, signals, slowdowns and boards, and below\n"
+        "it the profiles along the route, on a page 1600 pixels wide; a stretch longer than\n"
+        "60 km as an overview and detail strips of 50 km. KM counts kilometres from the start\n"
+        "of the route. NAME_NUMBER.dat and NAME_linea.dat must lie beside SIM_FILE.");
     p->add_option("SIM_FILE", file_sim, "Scenario table, NAME_NUMBER.sim")->required();
     p->add_option("-o,--output", file_svg,
                   "Picture to write; - is standard output\n"
                   "(default: SIM_FILE with .svg)")
         ->type_name("SVG");
+    std::string da_km, a_km;
+    auto* opzione_da =
+        p->add_option("--from", da_km, "Draw the route from this kilometre")->type_name("KM");
+    auto* opzione_a =
+        p->add_option("--to", a_km, "Draw the route up to this kilometre")->type_name("KM");
 
     std::string file_sim_vista;
     std::string file_html;
@@ -544,7 +564,23 @@ int esegui_comandi(const std::vector<std::string>& argomenti, std::ostream& out,
     if (s->parsed()) return comando_sources(cartella_sorgenti, err, sorgenti);
     if (d->parsed()) return comando_dump(file_dump, json_dump, out, err);
     if (v->parsed()) return comando_view(file_sim_vista, file_html, out, err);
-    return comando_plot(file_sim, file_svg, out, err);
+    TrattoDaDisegnare tratto;
+    for (const auto& [opzione, testo, km] : {std::tuple{opzione_da, &da_km, &tratto.da_km},
+                                             std::tuple{opzione_a, &a_km, &tratto.a_km}}) {
+        if (opzione->count() == 0) continue;
+        *km = chilometro(*testo);
+        if (!*km) {
+            return errore_uso(err, "plot",
+                              opzione->get_name() + ": '" + *testo +
+                                  "' is not a kilometre of the route (a number, 0 or more)");
+        }
+    }
+    if (tratto.a_km && !(*tratto.a_km > tratto.da_km.value_or(0))) {
+        return errore_uso(err, "plot",
+                          tratto.da_km ? "--to " + a_km + " must lie beyond --from " + da_km
+                                       : std::string("--to must lie beyond kilometre 0"));
+    }
+    return comando_plot(file_sim, file_svg, tratto, out, err);
 }
 
 }  // namespace compattatore

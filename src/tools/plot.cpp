@@ -19,7 +19,8 @@ namespace compattatore {
 int disegna_scenario(const char* comando, const std::string& sim, const std::string& output,
                      const char* estensione_uscita,
                      const std::function<std::string(const ScenarioDaDisegnare&)>& disegna,
-                     std::ostream& out, std::ostream& err) {
+                     std::ostream& out, std::ostream& err,
+                     const std::function<std::string(const ScenarioDaDisegnare&)>& difetto) {
     // SCENARIO_TRAIN.sim: the train number follows the last '_' (a scenario name may hold
     // '_' itself; a train number may not).
     const size_t inizio = inizio_nome(sim);
@@ -62,6 +63,13 @@ int disegna_scenario(const char* comando, const std::string& sim, const std::str
                                       " not found): the route is not drawn, only the profile "
                                       "along it.";
         }
+        if (difetto) {
+            const std::string d = difetto(scenario);
+            if (!d.empty()) {
+                err << "compattatore: " << comando << ": " << d << '\n';
+                return uscita_uso;
+            }
+        }
         in_corso = uscita;
         Destinazione destinazione(uscita, out);
         destinazione.scrivi(disegna(scenario));
@@ -72,11 +80,17 @@ int disegna_scenario(const char* comando, const std::string& sim, const std::str
     }
 }
 
+int comando_plot(const std::string& sim, const std::string& output, const TrattoDaDisegnare& tratto,
+                 std::ostream& out, std::ostream& err) {
+    return disegna_scenario(
+        "plot", sim, output, ".svg",
+        [&](const ScenarioDaDisegnare& s) { return disegna_svg(s, tratto); }, out, err,
+        [&](const ScenarioDaDisegnare& s) { return difetto_tratto(s, tratto); });
+}
+
 int comando_plot(const std::string& sim, const std::string& output, std::ostream& out,
                  std::ostream& err) {
-    return disegna_scenario(
-        "plot", sim, output, ".svg", [](const ScenarioDaDisegnare& s) { return disegna_svg(s); },
-        out, err);
+    return comando_plot(sim, output, TrattoDaDisegnare{}, out, err);
 }
 
 int comando_view(const std::string& sim, const std::string& output, std::ostream& out,

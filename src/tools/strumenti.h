@@ -21,6 +21,12 @@ int comando_dump(const std::string& file, const std::string& output, std::ostrea
 int comando_plot(const std::string& sim, const std::string& output, std::ostream& out,
                  std::ostream& err);
 
+// The same, drawing only the stretch `tratto` of the route; a stretch that does not lie
+// inside the route is a usage error (status 2) and nothing is written.
+struct TrattoDaDisegnare;
+int comando_plot(const std::string& sim, const std::string& output, const TrattoDaDisegnare& tratto,
+                 std::ostream& out, std::ostream& err);
+
 // Writes the scenario compiled as `sim` as one HTML page into `output` ("-" is `out`,
 // standard output); an empty `output` means `sim` with ".html" in place of ".sim".
 int comando_view(const std::string& sim, const std::string& output, std::ostream& out,
@@ -31,11 +37,13 @@ struct ScenarioDaDisegnare;
 // What `plot` and `view` share: reads the scenario compiled as `sim` (with its cells and, when
 // it is there, its track plan beside it) and writes what `disegna` makes of it into `output`,
 // by default `sim` with `estensione_uscita` in place of ".sim". `comando` names the command in
-// messages.
+// messages. When `difetto` says what is wrong with drawing this scenario as asked, that is
+// told in one line as a usage error (status 2) and nothing is written.
 int disegna_scenario(const char* comando, const std::string& sim, const std::string& output,
                      const char* estensione_uscita,
                      const std::function<std::string(const ScenarioDaDisegnare&)>& disegna,
-                     std::ostream& out, std::ostream& err);
+                     std::ostream& out, std::ostream& err,
+                     const std::function<std::string(const ScenarioDaDisegnare&)>& difetto = {});
 
 // Inside a tool's catch handler, while `file` was being read as `cosa` ("a scenario table",
 // ...): tells `err` why it failed and returns status 4. Failures other than a file that does

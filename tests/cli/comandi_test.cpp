@@ -189,6 +189,17 @@ TEST(RigaDiComando, UsageErrorIsOneLineAndWhereTheHelpIs) {
         {{"dump"}, "dump", "FILE is required"},
         {{"plot"}, "plot", "SIM_FILE is required"},
         {{"plot", "a_1.sim", "--ouptut", "x.svg"}, "plot", "did you mean '--output'?"},
+        // Refused before the scenario is read (a_1.sim does not exist).
+        {{"plot", "a_1.sim", "--from", "x"}, "plot", "--from: 'x' is not a kilometre"},
+        {{"plot", "a_1.sim", "--to", "-3"}, "plot", "--to: '-3' is not a kilometre"},
+        {{"plot", "a_1.sim", "--to", "nan"}, "plot", "--to: 'nan' is not a kilometre"},
+        {{"plot", "a_1.sim", "--from", "1e3"}, "plot", "--from: '1e3' is not a kilometre"},
+        {{"plot", "a_1.sim", "--from", "12km"}, "plot", "--from: '12km' is not a kilometre"},
+        {{"plot", "a_1.sim", "--from", "5", "--to", "5"},
+         "plot",
+         "--to 5 must lie beyond --from 5"},
+        {{"plot", "a_1.sim", "--to", "0"}, "plot", "--to must lie beyond kilometre 0"},
+        {{"plot", "a_1.sim", "--from"}, "plot", "option --from needs a value"},
     };
     for (const auto& c : casi) {
         std::string riga;

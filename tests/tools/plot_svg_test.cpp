@@ -380,5 +380,31 @@ TEST_F(Disegni, DrawsOnlyTheStretchAskedForInStripsWhenItIsLong) {
     }
 }
 
+TEST(ComandoPlot, AStretchBeyondTheRouteIsAUsageErrorAndWritesNothing) {
+    prova::CartellaTemporanea dir;
+    scrivi_scenario(dir, piccolo_scenario(), true);  // a 5 km route
+    const struct {
+        TrattoDaDisegnare tratto;
+        int stato;
+        const char* messaggio;
+    } casi[] = {
+        {{std::nullopt, 6},
+         2,
+         "plot: --to 6 is beyond the end of the route: the route ends at km 5\n"},
+        {{5, std::nullopt}, 2, "plot: --from 5 is not before the end of the route"},
+        {{4.5, 5}, 0, ""},
+        {{std::nullopt, 2.25}, 0, ""},
+    };
+    for (const auto& c : casi) {
+        std::ostringstream err;
+        std::filesystem::remove(dir / "S_X_7.svg");
+        EXPECT_EQ(comando_plot(dir / "S_X_7.sim", "", c.tratto, std::cout, err), c.stato);
+        const std::string detto = err.str();
+        EXPECT_NE(detto.find(c.messaggio), std::string::npos) << detto;
+        EXPECT_EQ(std::count(detto.begin(), detto.end(), '\n'), c.stato == 0 ? 0 : 1) << detto;
+        EXPECT_EQ(std::filesystem::exists(dir / "S_X_7.svg"), c.stato == 0);
+    }
+}
+
 }  // namespace
 }  // namespace compattatore

@@ -51,28 +51,78 @@ class Blocco {
     size_t usati_ = 0;
 };
 
-// One coordinate of the track plan, run by run of values of the same tag. A run of reals
-// stands in the plan's slots as it stands in the file, and goes to the file from there.
-void scrivi_coordinata(Blocco& b, FileSostitutivo& file, const Tracciato& tracciato, int c) {
-    const int32_t punti = tracciato.ultimo_punto() + 1;
+// Bytes of the track plan from a place of the file on, handed to the file in large pieces
+// by position: the two coordinates of a walk are written side by side, each at its own
+// place.
+class Colonna {
+  public:
+    Colonna(FileSostitutivo& file, uint64_t posizione)
+        : file_(file), posizione_(posizione), dati_(new uint8_t[capacita]) {}
+    ~Colonna() = default;
+    Colonna(const Colonna&) = delete;
+    Colonna& operator=(const Colonna&) = delete;
+
+    size_t liberi() const { return capacita - usati_; }
+    // The free bytes, to be filled by the caller and then taken with usa().
+    uint8_t* libero() { return dati_.get() + usati_; }
+    void usa(size_t quanti) { usati_ += quanti; }
+    void svuota() {
+        if (usati_ > 0) file_.scrivi_in(posizione_, dati_.get(), usati_);
+        posizione_ += usati_;
+        usati_ = 0;
+    }
+    // A large piece as it is, without a copy through the buffer.
+    void diretto(const uint8_t* dati, size_t quanti) {
+        svuota();
+        file_.scrivi_in(posizione_, dati, quanti);
+        posizione_ += quanti;
+    }
+
+    // Small enough that both coordinates' buffers stay in the cache while the walk fills
+    // them, big enough that the file takes them in few writes.
+    static constexpr size_t capacita = size_t{1} << 17;
+
+  private:
+    FileSostitutivo& file_;
+    uint64_t posizione_;
+    std::unique_ptr<uint8_t[]> dati_;
+    size_t usati_ = 0;
+};
+
+// Bytes in the file of a value of each tag.
+size_t byte_di(Tracciato::Tipo tipo) {
+    switch (tipo) {
+        case Tracciato::intero:
+            return 4;
+        case Tracciato::reale:
+            return Tracciato::byte_valore;
+        default:
+            return 2;
+    }
+}
+
+// Points da to a - 1 of one coordinate, run by run of values of the same tag, none of them
+// on the walk. A run of reals stands in the plan's slots as it stands in the file, and goes
+// to the file from there.
+void scrivi_punti(Colonna& u, const Tracciato& tracciato, int c, int32_t da, int32_t a) {
     const uint8_t* slot = tracciato.slot_di(c);
-    int32_t p = 0;
-    while (p < punti) {
+    int32_t p = da;
+    while (p < a) {
         const Tracciato::Tipo tipo = tracciato.tipo(p, c);
-        const int32_t fine = tracciato.fine_tratto(p, c);
+        const int32_t fine = std::min(tracciato.fine_tratto(p, c), a);
         if (tipo == Tracciato::reale) {
-            b.svuota();
-            file.scrivi(slot + Tracciato::byte_valore * static_cast<size_t>(p),
-                        Tracciato::byte_valore * static_cast<size_t>(fine - p));
+            u.diretto(slot + Tracciato::byte_valore * static_cast<size_t>(p),
+                      Tracciato::byte_valore * static_cast<size_t>(fine - p));
             p = fine;
             continue;
         }
-        const size_t passo = tipo == Tracciato::intero ? 4 : 2;
+        const size_t passo = byte_di(tipo);
         while (p < fine) {
-            if (b.liberi() < passo) b.svuota();
+            if (u.liberi() < passo) u.svuota();
             const auto quanti = static_cast<int32_t>(
-                std::min<int64_t>(fine - p, static_cast<int64_t>(b.liberi() / passo)));
-            uint8_t* o = b.prendi(static_cast<size_t>(quanti) * passo);
+                std::min<int64_t>(fine - p, static_cast<int64_t>(u.liberi() / passo)));
+            uint8_t* o = u.libero();
+            u.usa(static_cast<size_t>(quanti) * passo);
             if (tipo == Tracciato::intero) {
                 for (int32_t i = 0; i < quanti; ++i, o += 4) {
                     metti_le(o, uint16_t{Tracciato::intero});
@@ -84,6 +134,31 @@ void scrivi_coordinata(Blocco& b, FileSostitutivo& file, const Tracciato& tracci
             }
             p += quanti;
         }
+    }
+}
+
+// The bytes one coordinate takes in the file.
+uint64_t byte_coordinata(const Tracciato& tracciato, int c) {
+    const int32_t punti = tracciato.ultimo_punto() + 1;
+    uint64_t byte = 0;
+    for (int32_t p = 0; p < punti;) {
+        const int32_t fine = tracciato.fine_tratto(p, c);
+        byte += byte_di(tracciato.tipo(p, c)) * static_cast<uint64_t>(fine - p);
+        p = fine;
+    }
+    return byte;
+}
+
+// The walk's points, produced straight into the two coordinates' buffers.
+void scrivi_cammino(Colonna& x, Colonna& y, const Tracciato& tracciato) {
+    Camminata w(tracciato);
+    while (w.punto() < w.fine()) {
+        if (x.liberi() < Tracciato::byte_valore) x.svuota();
+        if (y.liberi() < Tracciato::byte_valore) y.svuota();
+        const size_t quanti = std::min(x.liberi(), y.liberi()) / Tracciato::byte_valore;
+        const size_t fatti = w.avanza(x.libero(), y.libero(), quanti);
+        x.usa(fatti * Tracciato::byte_valore);
+        y.usa(fatti * Tracciato::byte_valore);
     }
 }
 
@@ -128,9 +203,20 @@ void scrivi_sim(FileSostitutivo& file, const std::array<voce_treno, voci_record_
 }
 
 void scrivi_linea_dat(FileSostitutivo& file, const Tracciato& tracciato) {
-    Blocco b(file);
-    for (int c = 0; c < 2; ++c) scrivi_coordinata(b, file, tracciato, c);
-    b.svuota();
+    const int32_t punti = tracciato.ultimo_punto() + 1;
+    // Coordinate 1 follows coordinate 0 in the file; the points of a walk are produced
+    // for both together, so each coordinate goes to its own place.
+    Colonna x(file, 0);
+    Colonna y(file, byte_coordinata(tracciato, 0));
+    const int32_t inizio = tracciato.inizio_cammino();
+    const int32_t dopo = inizio < punti ? tracciato.primo_vuoto() : punti;
+    scrivi_punti(x, tracciato, 0, 0, inizio);
+    scrivi_punti(y, tracciato, 1, 0, inizio);
+    if (inizio < punti) scrivi_cammino(x, y, tracciato);
+    scrivi_punti(x, tracciato, 0, dopo, punti);
+    scrivi_punti(y, tracciato, 1, dopo, punti);
+    x.svuota();
+    y.svuota();
 }
 
 void scrivi_celle(FileSostitutivo& file, const std::vector<cella>& celle) {

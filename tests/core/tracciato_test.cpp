@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/errori.h"
 #include "platform/file_sostitutivo.h"
 #include "prova_comune.h"
 #include "tools/decodifica.h"
@@ -217,6 +218,102 @@ TEST(Tracciato, WalkFillsThroughTheColumns) {
     }
     confronta(u, m);
     EXPECT_EQ(codifica(u), attesi(m));
+}
+
+// A walk into the model, point after point from the two points before, as the plan's
+// values are defined: straight on, or turned by c radians.
+void cammina(Tracciato& t, Modello& m, int32_t da, int32_t a, double c, bool curva) {
+    t.cammina(da, a, c, curva);
+    for (int32_t k = da; k <= a; ++k) {
+        const auto i = static_cast<size_t>(k);
+        const double dx = m.valori[0][i - 1] - m.valori[0][i - 2];
+        const double dy = m.valori[1][i - 1] - m.valori[1][i - 2];
+        const double tx = curva ? dx + c * dy : dx;
+        const double ty = curva ? dy - c * dx : dy;
+        m.valori[0][i] = m.valori[0][i - 1] + tx;
+        m.valori[1][i] = m.valori[1][i - 1] + ty;
+        m.tipi[0][i] = m.tipi[1][i] = Tracciato::reale;
+    }
+}
+
+// A plan filled by the walk keeps only its stretches, yet reads, copies and writes as the
+// same values put in point by point: walks that stop part way or reach the last point,
+// stretches that join, a walk that starts from reals, longer than the writer's pieces; and
+// a value put in afterwards turns the walk into values with nothing lost.
+TEST(Tracciato, WalkReadsAndWritesAsItsValues) {
+    struct Tratto {
+        int32_t da, a;
+        double c;
+        bool curva;
+    };
+    struct Caso {
+        const char* nome;
+        int32_t ultimo;
+        int32_t inizio;  // the walk starts here, the points before it put in as by a reader
+        std::vector<Tratto> tratti;
+    };
+    const Caso casi[] = {
+        {"straight to the last point", 9, 2, {{2, 9, 0.0, false}}},
+        {"curves and straights stopping part way",
+         40,
+         2,
+         {{2, 5, 0.0, false},
+          {6, 9, -0.0001, true},
+          {10, 10, -0.0001, true},
+          {11, 30, 0.003, true}}},
+        {"from reals put in by hand", 20, 5, {{5, 18, 0.002, true}}},
+        {"longer than the writer's pieces",
+         60000,
+         2,
+         {{2, 20000, 0.0, false}, {20001, 39000, 0.0004, true}, {39001, 59998, 0.0, false}}},
+    };
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(caso.nome);
+        Tracciato t;
+        t.dimensiona(caso.ultimo);
+        Modello m(static_cast<size_t>(caso.ultimo) + 1);
+        for (const Scrittura& s : cammino(caso.inizio - 1)) applica(t, m, s);
+        for (const Tratto& w : caso.tratti) cammina(t, m, w.da, w.a, w.c, w.curva);
+        EXPECT_EQ(t.inizio_cammino(), caso.inizio);
+        EXPECT_EQ(t.primo_vuoto(), caso.tratti.back().a + 1);
+        // A point of the walk is worked out from the walk's start: every point is read
+        // only on the short walks.
+        if (caso.ultimo <= 100) confronta(t, m);
+        EXPECT_EQ(t.valore(caso.tratti.back().a, 1), m.valori[1].at(caso.tratti.back().a));
+        EXPECT_EQ(codifica(t), attesi(m));
+        const Tracciato copia = t;
+        EXPECT_EQ(codifica(copia), attesi(m));
+        Tracciato spostato = std::move(t);
+        EXPECT_FALSE(t.dimensionato());
+        EXPECT_EQ(codifica(spostato), attesi(m));
+
+        // A value after the walk, and one inside it.
+        const int32_t dopo = spostato.primo_vuoto();
+        if (dopo <= caso.ultimo) applica(spostato, m, {dopo, 0, Tracciato::reale, 0.25});
+        applica(spostato, m, {caso.inizio + 1, 1, Tracciato::reale, -7.0});
+        EXPECT_EQ(spostato.inizio_cammino(), caso.ultimo + 1);
+        confronta(spostato, m);
+        EXPECT_EQ(codifica(spostato), attesi(m));
+    }
+}
+
+// The walk goes only where a walk can: from the first empty point of both coordinates, with
+// two points before it, within the plan.
+TEST(Tracciato, WalkRefusesToStartOutOfPlace) {
+    Tracciato t;
+    t.dimensiona(10);
+    Modello m(11);
+    for (const Scrittura& s : cammino(2)) applica(t, m, s);
+    EXPECT_THROW(t.cammina(4, 5, 0.0, false), ErroreLettura);   // a gap before it
+    EXPECT_THROW(t.cammina(2, 5, 0.0, false), ErroreLettura);   // over filled points
+    EXPECT_THROW(t.cammina(3, 11, 0.0, false), ErroreLettura);  // beyond the last point
+    EXPECT_THROW(t.cammina(3, 2, 0.0, false), ErroreLettura);   // ends before it starts
+    t.imposta_reale(3, 0, 1.0);
+    EXPECT_THROW(t.cammina(3, 5, 0.0, false), ErroreLettura);  // one coordinate ahead
+    Tracciato vuoto;
+    vuoto.dimensiona(10);
+    EXPECT_THROW(vuoto.cammina(0, 5, 0.0, false), ErroreLettura);  // no two points before it
+    confronta(vuoto, Modello(11));
 }
 
 }  // namespace

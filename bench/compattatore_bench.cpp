@@ -3,11 +3,14 @@
 //   EsecuzionePredefinita the whole no-argument run: five text files, read back, three binaries
 //   Compila/predefinito  the compile of the built-in scenario, its sources held in memory
 //   Compila/massimo      the compile of the maximal scenario (1000000 m line)
-//   Tracciato/scrittura  encoding and writing the track plan of a 1000000 m line alone
+//   Tracciato/scrittura  encoding and writing the track plan of a 1000000 m line alone, its
+//                        values in the slots
+//   Tracciato/cammino    the same plan kept as a walk: its values worked out as it is written
 // Files go to a scratch directory under /tmp (TMPDIR), which is removed at the end.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -186,15 +189,20 @@ void BM_CompilaMassimo(benchmark::State& state) {
 }
 BENCHMARK(BM_CompilaMassimo)->Name("Compila/massimo")->Unit(benchmark::kMillisecond);
 
-void BM_ScriviTracciato(benchmark::State& state) {
+// A 1000000 m line's track plan: points 0 and 1 integers, the rest to N - 2 reals.
+constexpr int32_t ultimo_massimo = 1007000;
+
+Tracciato testa_massima() {
     Tracciato t;
-    const int32_t ultimo = 1007000;
-    t.dimensiona(ultimo);
+    t.dimensiona(ultimo_massimo);
     for (int c = 0; c < 2; ++c) {
         t.imposta_intero(0, c, 0);
         t.imposta_intero(1, c, static_cast<int16_t>(c));
-        for (int32_t p = 2; p <= ultimo - 2; ++p) t.imposta_reale(p, c, p * 0.999 + c);
     }
+    return t;
+}
+
+void scrivi_tracciato(benchmark::State& state, const Tracciato& t) {
     Cartella c;
     Uscite uscite(c.percorso());
     for (auto _ : state) {
@@ -202,9 +210,28 @@ void BM_ScriviTracciato(benchmark::State& state) {
         scrivi_linea_dat(f, t);
         f.chiudi();
     }
-    state.SetBytesProcessed(state.iterations() * 2 * (10 * int64_t{ultimo} - 18));
+    state.SetBytesProcessed(state.iterations() * 2 * (10 * int64_t{ultimo_massimo} - 18));
+}
+
+void BM_ScriviTracciato(benchmark::State& state) {
+    Tracciato t = testa_massima();
+    for (int c = 0; c < 2; ++c) {
+        for (int32_t p = 2; p <= ultimo_massimo - 2; ++p) t.imposta_reale(p, c, p * 0.999 + c);
+    }
+    scrivi_tracciato(state, t);
 }
 BENCHMARK(BM_ScriviTracciato)->Name("Tracciato/scrittura")->Unit(benchmark::kMillisecond);
+
+void BM_ScriviCammino(benchmark::State& state) {
+    Tracciato t = testa_massima();
+    // Curves and straights in turn, as the maximal line has them.
+    for (int32_t p = 2; p <= ultimo_massimo - 2; p += 250) {
+        const int32_t a = std::min(p + 249, ultimo_massimo - 2);
+        t.cammina(p, a, (p / 250) % 2 == 0 ? 0.0 : 0.0004, (p / 250) % 2 != 0);
+    }
+    scrivi_tracciato(state, t);
+}
+BENCHMARK(BM_ScriviCammino)->Name("Tracciato/cammino")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

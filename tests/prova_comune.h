@@ -154,4 +154,19 @@ std::string motivo_atteso(Motivo m);
 // The system's null device: it reads as empty and is not a regular file.
 extern const std::string dispositivo_nullo;
 
+// A track plan of the longest line kept as a walk: straight, a long curve, straight to N - 2.
+inline compattatore::Tracciato cammino_lungo() {
+    const int32_t n = 1007000;
+    compattatore::Tracciato t;
+    t.dimensiona(n);
+    for (int c = 0; c < 2; ++c) {
+        t.imposta_intero(0, c, 0);
+        t.imposta_intero(1, c, static_cast<int16_t>(c));
+    }
+    t.cammina(2, 400000, 0.0, false);
+    t.cammina(400001, 700000, -0.0004, true);
+    t.cammina(700001, n - 2, 0.0, false);
+    return t;
+}
+
 }  // namespace prova

@@ -5,6 +5,9 @@
 
 namespace compattatore {
 
+RigheErrore::RigheErrore()
+    : uscita_([](const char* dati, size_t quanti) { std::fwrite(dati, 1, quanti, stderr); }) {}
+
 RigheErrore::~RigheErrore() {
     emetti(true);
 }
@@ -27,7 +30,7 @@ std::streamsize RigheErrore::xsputn(const char* s, std::streamsize n) {
 void RigheErrore::emetti(bool tutto) {
     const size_t fine = tutto ? attesa_.size() : attesa_.rfind('\n') + 1;
     if (fine == 0 || fine > attesa_.size()) return;
-    std::fwrite(attesa_.data(), 1, fine, uscita_);
+    uscita_(attesa_.data(), fine);
     attesa_.erase(0, fine);
 }
 

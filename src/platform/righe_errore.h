@@ -4,7 +4,8 @@
 // waits beyond the end of a line: a piece without one goes out when the stream is released.
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
+#include <functional>
 #include <streambuf>
 #include <string>
 
@@ -12,8 +13,11 @@ namespace compattatore {
 
 class RigheErrore : public std::streambuf {
   public:
-    // `uscita` must be unbuffered, as standard error is: one fwrite is then one write.
-    explicit RigheErrore(std::FILE* uscita = stderr) : uscita_(uscita) {}
+    // Where each piece goes in one call; by default standard error, which is unbuffered, so
+    // that one piece is one write.
+    using Uscita = std::function<void(const char* dati, size_t quanti)>;
+    RigheErrore();
+    explicit RigheErrore(Uscita uscita) : uscita_(std::move(uscita)) {}
     ~RigheErrore() override;
     RigheErrore(const RigheErrore&) = delete;
     RigheErrore& operator=(const RigheErrore&) = delete;
@@ -26,7 +30,7 @@ class RigheErrore : public std::streambuf {
     // Hands every complete line to standard error; `tutto` the last piece too.
     void emetti(bool tutto);
 
-    std::FILE* uscita_;
+    Uscita uscita_;
     std::string attesa_;
 };
 

@@ -159,6 +159,18 @@ TEST(ScriviLineaDat, NegativeIntegersAndEmptyValuesInsideAColumn) {
                                         12));
 }
 
+// A walk as long as the longest line's, written from its stretches through the small
+// buffers, comes out as the same values written from the slots.
+TEST(ScriviLineaDat, LongWalkAsItsValues) {
+    const Tracciato t = prova::cammino_lungo();
+    Tracciato valori = t;
+    valori.slot_di(0);  // the walk's values into the slots
+    ASSERT_EQ(valori.inizio_cammino(), t.ultimo_punto() + 1);
+    const std::string attesi = codifica([&](FileSostitutivo& f) { scrivi_linea_dat(f, valori); });
+    ASSERT_EQ(attesi.size(), 2 * (10 * static_cast<size_t>(t.ultimo_punto()) - 18));
+    EXPECT_TRUE(codifica([&](FileSostitutivo& f) { scrivi_linea_dat(f, t); }) == attesi);
+}
+
 TEST(ScriviCelle, FifteenBytesACellInFieldOrder) {
     std::vector<cella> celle(1261);
     celle[69] = cella{.codice = 1,

@@ -1,6 +1,7 @@
 #include "core/tracciato.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -199,7 +200,8 @@ void Tracciato::cammina(int32_t da, int32_t a, double c, bool curva) {
     }
     // A stretch that goes on as the last one did is the same loop: it joins it.
     Tratto* ultimo = cammino_.empty() ? nullptr : &cammino_.back();
-    if (ultimo != nullptr && ultimo->curva == curva && std::memcmp(&ultimo->c, &c, sizeof c) == 0) {
+    if (ultimo != nullptr && ultimo->curva == curva &&
+        std::bit_cast<uint64_t>(ultimo->c) == std::bit_cast<uint64_t>(c)) {
         ultimo->a = a;
     } else {
         cammino_.push_back(Tratto{da, a, c, curva});

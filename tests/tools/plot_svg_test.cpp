@@ -235,9 +235,9 @@ TEST(ComandoPlot, DrawsTheBuiltInScenarioWithItsStationsNamed) {
 ScenarioDaDisegnare carica(const std::filesystem::path& dir, const std::string& scenario,
                            const std::string& treno) {
     ScenarioDaDisegnare s;
-    s.voci = decodifica_sim(leggi_file(dir / (scenario + "_" + treno + ".sim")));
-    s.celle = decodifica_celle(leggi_file(dir / (scenario + "_" + treno + ".dat")));
-    s.tracciato = decodifica_linea_dat(leggi_file(dir / (scenario + "_linea.dat")));
+    s.voci = decodifica_sim(leggi_file((dir / (scenario + "_" + treno + ".sim")).string()));
+    s.celle = decodifica_celle(leggi_file((dir / (scenario + "_" + treno + ".dat")).string()));
+    s.tracciato = decodifica_linea_dat(leggi_file((dir / (scenario + "_linea.dat")).string()));
     return s;
 }
 

@@ -364,7 +364,7 @@ TEST_F(Lettura, ErrorsSayWhatAndWhere) {
         {"no route length", linea_con("", "sfondo uno, 1\r\n"), treno_vuoto, 25, 'L', 0, 0,
          "no 'lunghezza percorso' record"},
         {"no train file", linea_buona, std::nullopt, 25, 'T', 0, 0,
-         "the file cannot be read: No such file or directory"},
+         "the file cannot be read: " + prova::motivo_atteso(prova::Motivo::manca)},
         {"a board before the route", linea_con("cartello_indicatore, -200, A\r\n"), treno_vuoto, 25,
          'L', 5, 22,
          "field 'posizione' of 'cartello_indicatore' falls on cell -3, outside the cells 0 to "

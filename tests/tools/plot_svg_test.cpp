@@ -11,6 +11,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "core/utf8.h"
 #include "platform/file_letto.h"
@@ -252,6 +253,9 @@ class Disegni : public ::testing::Test {
         if (e.stato != 0) return;
         incorporato =
             new ScenarioDaDisegnare(carica(cartella->percorso, "VALCRESTINA_TORVE", "325"));
+        // The Windows build's tests run under Wine, where the build machine's interpreter
+        // that writes the maximal scenario cannot be started: there it is left out.
+        if (std::string_view(COMPATTATORE_PYTHON).empty()) return;
         const std::string m = (cartella->percorso / "massimo").string();
         if (prova::esegui({COMPATTATORE_PYTHON, COMPATTATORE_GENERA_MASSIMO, m}).stato != 0 ||
             prova::esegui(

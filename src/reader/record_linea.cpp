@@ -167,18 +167,23 @@ Esito Lettore::curva() {
 // The walk stops with 103 once it has filled the last point a plan may have; a curve beyond
 // the last point of the plan is a failure.
 Esito Lettore::cammina_curva(int32_t s, int32_t l, double c) {
-    const std::string curva = "'curva' at " + metri(s) + ", " + metri(l) + " long,";
+    // Put into words only for a message: a line has thousands of curves.
+    const auto curva = [&] { return "'curva' at " + metri(s) + ", " + metri(l) + " long,"; };
     const int64_t fine_curva = static_cast<int64_t>(s) + l;
     for (const size_t campo : {size_t{0}, size_t{1}}) {
         const int64_t fino = campo == 0 ? s : fine_curva;
         if (k_ > fino) continue;
-        causa(posto_campo(campo), curva + " runs beyond the last point " +
-                                      std::to_string(f_.tracciato.ultimo_punto()) +
-                                      " of the track plan " + lunghezza_in_vigore());
-        cammina(std::min(fino, punti_massimi), campo == 0 ? 0.0 : c, campo == 1);
+        try {
+            cammina(std::min(fino, punti_massimi), campo == 0 ? 0.0 : c, campo == 1);
+        } catch (...) {
+            causa(posto_campo(campo), curva() + " runs beyond the last point " +
+                                          std::to_string(f_.tracciato.ultimo_punto()) +
+                                          " of the track plan " + lunghezza_in_vigore());
+            throw;
+        }
         if (k_ > punti_massimi) {
             return esci(103, std::nullopt, posto_campo(campo),
-                        curva + " takes the track plan beyond " + std::to_string(punti_massimi) +
+                        curva() + " takes the track plan beyond " + std::to_string(punti_massimi) +
                             " points");
         }
     }

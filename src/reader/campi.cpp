@@ -104,10 +104,14 @@ void Campi::non_numero() {
         const char* da = inizio_ + (inizio_campo_ - base_);
         testo.assign(da, static_cast<size_t>(std::min<ptrdiff_t>(p_ - da, massimo)));
     }
-    for (int c = guarda();
-         testo.size() < massimo && c >= 0 && c != ',' && !spazio(c) && !fine_riga(c);
+    // How far the reading goes on depends only on what follows, never on how much of the
+    // field's start is still at hand (in a file read in pieces it may lie in an earlier one),
+    // so the tokenizer stands at the same place whichever way the file is read.
+    size_t dopo = 0;
+    for (int c = guarda(); dopo < massimo && c >= 0 && c != ',' && !spazio(c) && !fine_riga(c);
          c = guarda()) {
-        testo += static_cast<char>(c);
+        if (testo.size() < massimo) testo += static_cast<char>(c);
+        ++dopo;
         ++p_;
     }
     throw ErroreCampo(ErroreCampo::Motivo::non_numero, std::move(testo),

@@ -1,7 +1,41 @@
-// What every system shares of a set of outputs; naming the files is the system's own step.
+// What every system shares of an output and of a set of outputs: the buffer in front of the
+// temporary and the order of the set. Writing at a place of the temporary and naming the
+// files are the system's own steps.
 #include "platform/file_sostitutivo.h"
 
+#include <algorithm>
+
 namespace compattatore {
+
+void FileSostitutivo::scrivi(const void* dati, size_t quanti) {
+    const auto* p = static_cast<const uint8_t*>(dati);
+    if (quanti >= capacita) {
+        // A large piece goes to the file as it is, without a copy through the buffer.
+        svuota();
+        scrivi_al_posto(p, quanti, scritti_);
+        scritti_ += quanti;
+        return;
+    }
+    while (quanti > 0) {
+        if (buffer_.size() == capacita) svuota();
+        const size_t parte = std::min(quanti, capacita - buffer_.size());
+        buffer_.insert(buffer_.end(), p, p + parte);
+        p += parte;
+        quanti -= parte;
+    }
+}
+
+void FileSostitutivo::svuota() {
+    if (buffer_.empty()) return;
+    scrivi_al_posto(buffer_.data(), buffer_.size(), scritti_);
+    scritti_ += buffer_.size();
+    buffer_.clear();
+}
+
+void FileSostitutivo::scrivi_in(uint64_t offset, const void* dati, size_t quanti) {
+    svuota();
+    scrivi_al_posto(static_cast<const uint8_t*>(dati), quanti, offset);
+}
 
 Sostituzioni::Sostituzioni() = default;
 Sostituzioni::~Sostituzioni() = default;

@@ -75,6 +75,9 @@ class FileSostitutivo {
     static void nomina(std::span<FileSostitutivo* const> pronti,
                        const std::function<void(size_t)>& nominato);
     void svuota();
+    // Writes every byte at `offset` of the temporary (the system's own step). Throws
+    // ErrorePiattaforma, and the temporary goes.
+    void scrivi_al_posto(const uint8_t* dati, size_t quanti, uint64_t offset);
     [[noreturn]] void fallisci(const char* azione, int err);
 
     std::string percorso_;

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "core/utf8.h"
 #include "reader/lettore.h"
 
 namespace compattatore {
@@ -24,14 +23,6 @@ bool intestazione_scritta(std::string_view chiave) {
         if (chiave == h) return true;
     }
     return false;
-}
-
-// Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on a literal + a temporary.
-std::string citato(std::string_view testo) {
-    std::string c(1, '\'');
-    c += a_utf8(testo);
-    c += '\'';
-    return c;
 }
 
 }  // namespace

@@ -14,15 +14,6 @@ namespace compattatore {
 
 namespace {
 
-// 'name': built by appending, as g++ 12 at -O3 warns falsely (-Wrestrict) on a literal put
-// before a temporary string.
-std::string tra_apici(std::string_view testo) {
-    std::string t(1, '\'');
-    t += testo;
-    t += '\'';
-    return t;
-}
-
 // ---- the record kinds ---------------------------------------------------------------------
 // Their fields, named as the format's reference names them, in the order they are read.
 
@@ -98,6 +89,14 @@ const TipoRecord tipi_treno[] = {
 };
 
 }  // namespace
+
+// Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on a literal + a temporary.
+std::string citato(std::string_view testo) {
+    std::string c(1, '\'');
+    c += a_utf8(testo);
+    c += '\'';
+    return c;
+}
 
 std::span<const TipoRecord> tipi_record(Sezione sezione) {
     switch (sezione) {
@@ -177,7 +176,7 @@ Esito Lettore::oltre_le_celle(size_t campo, int32_t posizione, int64_t margine) 
 Esito Lettore::rifiuto_del_deposito(int32_t posizione, int32_t prima) {
     const int32_t codice = f_.codice_errore;
     std::string testo =
-        tra_apici(nome_record()) + " at " + std::to_string(posizione) + " m is refused: ";
+        citato(nome_record()) + " at " + std::to_string(posizione) + " m is refused: ";
     if (codice == prima) {
         testo += "error " + std::to_string(codice) + " of an earlier record is still in force";
     } else {
@@ -202,7 +201,7 @@ void Lettore::fallimento(std::string_view motivo) {
         imposta_errore(25, std::nullopt, posto_causa_, std::move(causa_));
     } else if (record_ != nullptr) {
         imposta_errore(25, std::nullopt, chiave_posto_,
-                       tra_apici(nome_record()) + " cannot be read: " + std::string(motivo));
+                       citato(nome_record()) + " cannot be read: " + std::string(motivo));
     } else {
         imposta_errore(25, std::nullopt, chiave_posto_, std::string(motivo));
     }
@@ -368,7 +367,7 @@ void Lettore::campo_illeggibile(const ErroreCampo& e, int32_t riga_prima) {
     const Posto qui{campi_->riga(), campi_->colonna()};
     const bool a_capo = e.motivo == ErroreCampo::Motivo::non_numero && qui.riga > riga_prima;
     if (e.motivo == ErroreCampo::Motivo::fine_del_file || a_capo) {
-        causa(chiave_posto_, tra_apici(nome_record()) + " ends after " + std::to_string(campo_) +
+        causa(chiave_posto_, citato(nome_record()) + " ends after " + std::to_string(campo_) +
                                  " of its " + std::to_string(n) + " fields (" + del_campo(campo_) +
                                  " is missing)");
     } else if (e.motivo == ErroreCampo::Motivo::non_numero) {

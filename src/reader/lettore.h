@@ -75,6 +75,9 @@ struct TipoRecord {
 // The record kinds of one part of the sources, in the order a keyword is offered to them.
 std::span<const TipoRecord> tipi_record(Sezione sezione);
 
+// `testo` (Windows-1252, as read) in single quotes and in UTF-8, for a message.
+std::string citato(std::string_view testo);
+
 // Where a field begins in its file: line and column from 1, 0 when no field is concerned.
 struct Posto {
     int32_t riga = 0;

@@ -17,19 +17,11 @@ avvia_xvfb
 # and sets $stato.
 chiudi_il_box() {
     local tasto=$1
-    box=""
-    trova_box() {
+    box_del_programma() {
         kill -0 "$pid_programma" 2>/dev/null || fallisci "$tasto: the program ended before the box"
-        # The waiting window may be going away while it is looked at; a window whose size
-        # cannot be read is not the box.
-        local id m
-        for id in $(finestre); do
-            m=$(misura "$id")
-            [[ "$m" =~ ^[0-9]+x[0-9]+$ ]] && [ "$m" != 280x179 ] && box=$id
-        done
-        [ -n "$box" ]
+        trova_box
     }
-    aspetta 30 trova_box || fallisci "$tasto: no box appeared"
+    aspetta 30 box_del_programma || fallisci "$tasto: no box appeared"
     disegnata() {
         fotografa "$box" "$lavoro/box.xwd" && [ "$(pixel_scuri "$lavoro/box.xwd")" -gt 50 ]
     }

@@ -84,6 +84,19 @@ fotografa() {
     x xwd -silent -id "$1" -out "$2"
 }
 
+# The error box: a window of the program's that is not the 280 x 179 waiting window. Sets
+# `box` to its id; false while there is none. The waiting window may be going away while it
+# is looked at; a window whose size cannot be read is not the box.
+trova_box() {
+    box=""
+    local id m
+    for id in $(finestre); do
+        m=$(misura "$id")
+        [[ "$m" =~ ^[0-9]+x[0-9]+$ ]] && [ "$m" != 280x179 ] && box=$id
+    done
+    [ -n "$box" ]
+}
+
 # Pixels darker than mid-grey in an image (after the given ImageMagick operations).
 pixel_scuri() {
     local immagine=$1

@@ -9,10 +9,8 @@ With SVG files after PROGRAM it only measures those pictures and prints what it 
 """
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 
 qui = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(qui, "vista"))
@@ -63,9 +61,7 @@ def nel_primo_schermo(riquadri):
 
 def main():
     program = os.path.abspath(sys.argv[1])
-    browser = os.environ.get("CHROMIUM", "/usr/bin/chromium")
-    if not os.access(browser, os.X_OK):
-        print("no browser at %s: skipped" % browser)
+    if cdp.senza_browser():
         return 77
     if len(sys.argv) > 2:
         with cdp.Browser(width=LARGHEZZA, height=ALTEZZA) as b:
@@ -74,17 +70,11 @@ def main():
                 print("%s: %d texts, %d overlapping pairs, e.g. %s; legend %s, scale bars %s" % (
                     svg, m["testi"], m["sovrapposte"], m["esempi"][:3], m["legenda"], m["scala"]))
         return 0
-    work = tempfile.mkdtemp(prefix="prova-plot-")
-    try:
-        return prova(program, work)
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
+    return cdp.in_cartella("prova-plot-", lambda work: prova(program, work))
 
 
 def prova(program, work):
-    shutil.copy(program, os.path.join(work, "compattatore"))
-    subprocess.run([os.path.join(work, "compattatore")], cwd=work, check=True,
-                   stdout=subprocess.DEVNULL, env=dict(os.environ, DISPLAY=""))
+    cdp.scenario_predefinito(program, work)
     subprocess.run([program, "plot", os.path.join(work, "VALCRESTINA_TORVE_325.sim")], check=True)
     massimo = os.path.join(work, "massimo")
     subprocess.run([sys.executable, os.path.join(qui, "..", "..", "bench", "genera_massimo.py"),
@@ -94,12 +84,7 @@ def prova(program, work):
                    stderr=subprocess.DEVNULL)
     subprocess.run([program, "plot", os.path.join(massimo, "MASSIMO_9999.sim")], check=True)
 
-    falliti = []
-
-    def verifica(condizione, cosa):
-        print(("ok   " if condizione else "FAIL ") + cosa)
-        if not condizione:
-            falliti.append(cosa)
+    verifica = cdp.Verifiche()
 
     with cdp.Browser(width=LARGHEZZA, height=ALTEZZA) as b:
         for nome, svg, stazioni in (
@@ -115,10 +100,7 @@ def prova(program, work):
                      "%s: a scale bar is within the first screen: %s" % (nome, m["scala"][:1]))
             verifica(b.errors() == [], "%s: no error on the page: %s" % (nome, b.errors()))
 
-    if falliti:
-        print("%d checks failed" % len(falliti))
-        return 1
-    return 0
+    return verifica.esito()
 
 
 if __name__ == "__main__":

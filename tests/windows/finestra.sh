@@ -44,15 +44,6 @@ sul_desktop "$prova" >"$lavoro/box.out" 2>"$lavoro/box.err" &
 pid_programma=$!
 letto=$(sul_desktop "$leggi_box" | tr -d '\r') || fallisci "the box was not found: $(cat "$lavoro/box.err")"
 [ "$letto" = $' Errore n. 1250\nOK' ] || fallisci "the box shows '$letto'"
-box=""
-trova_box() {
-    local id m
-    for id in $(finestre); do
-        m=$(misura "$id")
-        [[ "$m" =~ ^[0-9]+x[0-9]+$ ]] && [ "$m" != 280x179 ] && box=$id
-    done
-    [ -n "$box" ]
-}
 aspetta 30 trova_box || fallisci "the box is not on the display"
 sleep 0.5
 kill -0 "$pid_programma" 2>/dev/null || fallisci "the program did not wait for the box"

@@ -221,42 +221,10 @@ void FileSostitutivo::fallisci(const char* azione, int err) {
     throw ErrorePiattaforma(messaggio(azione, percorso_, err));
 }
 
-void FileSostitutivo::scrivi(const void* dati, size_t quanti) {
-    const auto* p = static_cast<const uint8_t*>(dati);
-    if (quanti >= capacita) {
-        // A large piece goes to the file as it is, without a copy through the buffer.
-        svuota();
-        if (!t_) fallisci("write", EBADF);
-        int err = 0;
-        scrivi_tutto_in(t_->fd, p, quanti, scritti_, err);
-        if (err != 0) fallisci("write", err);
-        scritti_ += quanti;
-        return;
-    }
-    while (quanti > 0) {
-        if (buffer_.size() == capacita) svuota();
-        const size_t parte = std::min(quanti, capacita - buffer_.size());
-        buffer_.insert(buffer_.end(), p, p + parte);
-        p += parte;
-        quanti -= parte;
-    }
-}
-
-void FileSostitutivo::svuota() {
-    if (buffer_.empty()) return;
+void FileSostitutivo::scrivi_al_posto(const uint8_t* dati, size_t quanti, uint64_t offset) {
     if (!t_ || completo_) fallisci("write", EBADF);
     int err = 0;
-    scrivi_tutto_in(t_->fd, buffer_.data(), buffer_.size(), scritti_, err);
-    if (err != 0) fallisci("write", err);
-    scritti_ += buffer_.size();
-    buffer_.clear();
-}
-
-void FileSostitutivo::scrivi_in(uint64_t offset, const void* dati, size_t quanti) {
-    svuota();
-    if (!t_ || completo_) fallisci("write", EBADF);
-    int err = 0;
-    scrivi_tutto_in(t_->fd, static_cast<const uint8_t*>(dati), quanti, offset, err);
+    scrivi_tutto_in(t_->fd, dati, quanti, offset, err);
     if (err != 0) fallisci("write", err);
 }
 

@@ -204,43 +204,10 @@ void FileSostitutivo::fallisci(const char* azione, int err) {
     throw ErrorePiattaforma(messaggio(azione, percorso_, static_cast<DWORD>(err)));
 }
 
-void FileSostitutivo::scrivi(const void* dati, size_t quanti) {
-    const auto* p = static_cast<const uint8_t*>(dati);
-    if (quanti >= capacita) {
-        svuota();
-        if (!t_) fallisci("write", ERROR_INVALID_HANDLE);
-        DWORD err = 0;
-        if (!scrivi_in_maniglia(t_->h, p, quanti, scritti_, err)) {
-            fallisci("write", static_cast<int>(err));
-        }
-        scritti_ += quanti;
-        return;
-    }
-    while (quanti > 0) {
-        if (buffer_.size() == capacita) svuota();
-        const size_t parte = std::min(quanti, capacita - buffer_.size());
-        buffer_.insert(buffer_.end(), p, p + parte);
-        p += parte;
-        quanti -= parte;
-    }
-}
-
-void FileSostitutivo::svuota() {
-    if (buffer_.empty()) return;
+void FileSostitutivo::scrivi_al_posto(const uint8_t* dati, size_t quanti, uint64_t offset) {
     if (!t_ || completo_) fallisci("write", ERROR_INVALID_HANDLE);
     DWORD err = 0;
-    if (!scrivi_in_maniglia(t_->h, buffer_.data(), buffer_.size(), scritti_, err)) {
-        fallisci("write", static_cast<int>(err));
-    }
-    scritti_ += buffer_.size();
-    buffer_.clear();
-}
-
-void FileSostitutivo::scrivi_in(uint64_t offset, const void* dati, size_t quanti) {
-    svuota();
-    if (!t_ || completo_) fallisci("write", ERROR_INVALID_HANDLE);
-    DWORD err = 0;
-    if (!scrivi_in_maniglia(t_->h, static_cast<const uint8_t*>(dati), quanti, offset, err)) {
+    if (!scrivi_in_maniglia(t_->h, dati, quanti, offset, err)) {
         fallisci("write", static_cast<int>(err));
     }
 }

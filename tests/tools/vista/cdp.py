@@ -140,3 +140,48 @@ class Browser:
 
     def __exit__(self, *exc):
         self.close()
+
+
+# ---- what the page tests share ----------------------------------------------------------
+
+def senza_browser():
+    """True, after saying so, where there is no browser to run (the test is then skipped)."""
+    browser = os.environ.get("CHROMIUM", "/usr/bin/chromium")
+    if os.access(browser, os.X_OK):
+        return False
+    print("no browser at %s: skipped" % browser)
+    return True
+
+
+def in_cartella(prefisso, prova):
+    """prova(work) in a scratch folder that is removed afterwards; its exit status."""
+    work = tempfile.mkdtemp(prefix=prefisso)
+    try:
+        return prova(work)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def scenario_predefinito(program, work):
+    """The no-argument run's six files in `work`, written by a copy of the program there."""
+    shutil.copy(program, os.path.join(work, "compattatore"))
+    subprocess.run([os.path.join(work, "compattatore")], cwd=work, check=True,
+                   stdout=subprocess.DEVNULL, env=dict(os.environ, DISPLAY=""))
+
+
+class Verifiche:
+    """Checks that go on after a failure: each is printed, and esito() is the exit status."""
+
+    def __init__(self):
+        self.falliti = []
+
+    def __call__(self, condizione, cosa):
+        print(("ok   " if condizione else "FAIL ") + cosa)
+        if not condizione:
+            self.falliti.append(cosa)
+
+    def esito(self):
+        if self.falliti:
+            print("%d checks failed" % len(self.falliti))
+            return 1
+        return 0

@@ -12,7 +12,6 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import cdp  # noqa: E402
@@ -22,21 +21,13 @@ CELLA = 453  # a signal of the built-in line, 22+600
 
 def main():
     program = os.path.abspath(sys.argv[1])
-    browser = os.environ.get("CHROMIUM", "/usr/bin/chromium")
-    if not os.access(browser, os.X_OK):
-        print("no browser at %s: skipped" % browser)
+    if cdp.senza_browser():
         return 77
-    work = tempfile.mkdtemp(prefix="prova-vista-")
-    try:
-        return prova(program, work)
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
+    return cdp.in_cartella("prova-vista-", lambda work: prova(program, work))
 
 
 def prova(program, work):
-    shutil.copy(program, os.path.join(work, "compattatore"))
-    subprocess.run([os.path.join(work, "compattatore")], cwd=work, check=True,
-                   stdout=subprocess.DEVNULL, env=dict(os.environ, DISPLAY=""))
+    cdp.scenario_predefinito(program, work)
     sim = os.path.join(work, "VALCRESTINA_TORVE_325.sim")
     subprocess.run([program, "view", sim], check=True)
     dump = subprocess.run([program, "dump", os.path.join(work, "VALCRESTINA_TORVE_325.dat")],
@@ -49,12 +40,7 @@ def prova(program, work):
     subprocess.run([program, "view", os.path.join(work, "senza", "VALCRESTINA_TORVE_325.sim")],
                    check=True)
 
-    falliti = []
-
-    def verifica(condizione, cosa):
-        print(("ok   " if condizione else "FAIL ") + cosa)
-        if not condizione:
-            falliti.append(cosa)
+    verifica = cdp.Verifiche()
 
     pagina = "file://" + os.path.join(work, "VALCRESTINA_TORVE_325.html")
     with cdp.Browser() as b:
@@ -144,10 +130,7 @@ def prova(program, work):
                  "without a track plan: profiles only, and a note (%s)" % nota)
         verifica(b.errors() == [], "no error on the page")
 
-    if falliti:
-        print("%d checks failed" % len(falliti))
-        return 1
-    return 0
+    return verifica.esito()
 
 
 if __name__ == "__main__":
